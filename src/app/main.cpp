@@ -1,0 +1,70 @@
+// vexlan: entry point. Parses the command line, then either produces a
+// window-less output (item dump, trace, PDF, PNG) or runs the application.
+#include "app/command_line.h"
+#include "app/gui_run.h"
+#include "app/headless_output.h"
+#include "app/job_handoff.h"
+#include "job/item_json.h"
+#include "job/page_item.h"
+#include "platform/codepage.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace vexlan;
+
+namespace {
+
+// The window-less outputs: load the job as printing would, produce one
+// output, release the items.
+int RunHeadless(int argc, char** argv, const CommandLine& cl)
+{
+    const std::string job = cl.jobPath.empty() ? JobPathForExecutable(ExecutablePath()) : cl.jobPath;
+    HandOffJob(job, ItemList, cl.keepJob);
+    int status = 0;
+    if (cl.dumpItems) {
+        std::fputs(ItemListToJson(ItemList).c_str(), stdout);
+    } else {
+        // Fonts and painting need a Qt application; no window is shown, so
+        // the offscreen platform serves when none is named.
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QApplication app(argc, argv);
+        if (cl.trace)
+            status = RunTrace(ItemList);
+        else if (!cl.pdfFile.empty())
+            status = RunPdf(ItemList, cl.pdfFile);
+        else
+            status = RunPng(ItemList, cl.pngFile, cl.dpi);
+    }
+    FreePageItems(ItemList);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    CommandLine cl;
+    std::string error;
+    if (!ParseCommandLine(args, cl, error)) {
+        std::fprintf(stderr, "vexlan: %s (try --help)\n", error.c_str());
+        return 2;
+    }
+    if (cl.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("vexlan %s\n", VEXLAN_VERSION);
+        return 0;
+    }
+    SetAnsiCodePage(DetectAnsiCodePage());
+    if (cl.Headless())
+        return RunHeadless(argc, argv, cl);
+    return RunApplication(argc, argv, cl);
+}

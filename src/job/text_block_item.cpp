@@ -1,0 +1,93 @@
+// LoadTextBlockItem: reads a ".bin" packed text or a ".txt" text file into a
+// text block, counting its lines and measuring the longest one in bytes.
+#include "job/text_block_item.h"
+
+#include "job/packed_file.h"
+#include "platform/codepage.h"
+#include "platform/file.h"
+#include "util/split_string.h"
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace vexlan {
+
+namespace {
+
+// Replaces every CR LF pair by a single LF in one left-to-right pass; a CR
+// that no LF follows stays.
+void CollapseCrLf(std::string& text)
+{
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue; // the LF after it is copied on the next pass
+        text[out++] = text[i];
+    }
+    text.resize(out);
+}
+
+// Packed text: line ends normalised, one trailing LF dropped, and the lines
+// counted and measured as the renderer will split them.
+void LoadPackedText(const std::string& path, std::string& text, PageItem& item)
+{
+    text = ReadPackedText(path);
+    CollapseCrLf(text);
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+
+    std::vector<std::string> pieces;
+    const int count = SplitString(text, "\n", &pieces);
+    item.nLineCount = static_cast<UINT>(count);
+    item.nMaxLineLen = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::size_t len = pieces[static_cast<std::size_t>(i)].size();
+        if (len > item.nMaxLineLen)
+            item.nMaxLineLen = static_cast<UINT>(len);
+    }
+}
+
+// Plain text: lines joined by single LFs. An LF goes in only once the text
+// is non-empty, so empty lines at the start are counted but add nothing.
+bool LoadPlainText(const std::string& path, std::string& text, PageItem& item)
+{
+    CStdioFile file;
+    if (!file.Open(path, CFile::typeText | CFile::modeRead))
+        return false;
+    std::string line;
+    while (file.ReadString(line)) {
+        if (!text.empty())
+            text.push_back('\n');
+        text += line;
+        if (item.nLineCount < UINT_MAX)
+            ++item.nLineCount;
+        // A line longer than the field can count is measured as UINT_MAX.
+        const UINT len = line.size() < UINT_MAX ? static_cast<UINT>(line.size()) : UINT_MAX;
+        if (len >= item.nMaxLineLen)
+            item.nMaxLineLen = len;
+    }
+    file.Close();
+    return true;
+}
+
+} // namespace
+
+BOOL LoadTextBlockItem(PageItem& item)
+{
+    const std::string path(item.szText);
+    std::string text;
+    if (HasExtension(path, ".bin")) {
+        LoadPackedText(path, text, item);
+    } else if (HasExtension(path, ".txt")) {
+        if (!LoadPlainText(path, text, item))
+            return FALSE;
+    }
+
+    char* block = new char[text.size() + 1];
+    std::memcpy(block, text.c_str(), text.size() + 1);
+    item.pszBlock = block;
+    return TRUE;
+}
+
+} // namespace vexlan

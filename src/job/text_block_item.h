@@ -1,0 +1,16 @@
+// LoadTextBlockItem: completes a text-block record with its lines.
+#pragma once
+
+#include "job/page_item.h"
+
+namespace vexlan {
+
+// The record's szText names a ".bin" packed text or a ".txt" text file (the
+// last 4 bytes, any ASCII case; ".bin" is tested first). nLineCount and
+// nMaxLineLen must be 0 on entry. On TRUE, pszBlock holds a new[] buffer of
+// exactly length + 1 bytes (only the NUL when nothing was loaded) that the
+// caller now owns, and nLineCount / nMaxLineLen are set. Returns FALSE only
+// when a ".txt" file cannot be opened; nothing is allocated then.
+BOOL LoadTextBlockItem(PageItem& item);
+
+} // namespace vexlan

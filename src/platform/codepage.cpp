@@ -1,0 +1,231 @@
+// Code page detection, lead bytes, multibyte-aware searches, conversions.
+#include "platform/codepage.h"
+
+#include <atomic>
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <iconv.h>
+#include <langinfo.h>
+#include <strings.h>
+
+namespace vexlan {
+namespace {
+
+std::atomic<int> g_codePage{0};
+
+// The iconv name for a code page, or nullptr for UTF-8 (handled directly).
+const char* IconvName(int codePage)
+{
+    switch (codePage) {
+    case CP_GBK:
+        return "CP936";
+    case CP_UTF8:
+        return nullptr;
+    default:
+        return "CP1252";
+    }
+}
+
+int CodePageFromCharset(const char* cs)
+{
+    if (cs == nullptr || *cs == '\0')
+        return CP_UTF8;
+    if (strcasecmp(cs, "GBK") == 0 || strcasecmp(cs, "GB2312") == 0 ||
+        strcasecmp(cs, "GB18030") == 0 || strcasecmp(cs, "CP936") == 0 ||
+        strcasecmp(cs, "EUC-CN") == 0)
+        return CP_GBK;
+    if (strcasecmp(cs, "UTF-8") == 0 || strcasecmp(cs, "utf8") == 0 ||
+        strcasecmp(cs, "ANSI_X3.4-1968") == 0 || strcasecmp(cs, "ASCII") == 0)
+        return CP_UTF8; // the plain C locale counts as UTF-8
+    return CP_SINGLE_BYTE;
+}
+
+// Decodes one UTF-8 sequence at s[pos]; returns its length, 0 when invalid.
+std::size_t Utf8SeqLength(const std::string& s, std::size_t pos)
+{
+    const auto b0 = static_cast<unsigned char>(s[pos]);
+    std::size_t len;
+    uint32_t min;
+    uint32_t cp;
+    if (b0 < 0x80)
+        return 1;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2; min = 0x80; cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3; min = 0x800; cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4; min = 0x10000; cp = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (pos + len > s.size())
+        return 0;
+    for (std::size_t i = 1; i < len; ++i) {
+        const auto b = static_cast<unsigned char>(s[pos + i]);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+std::string Convert(const std::string& in, const char* from, const char* to, const char* bad)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return in;
+    std::string out;
+    out.reserve(in.size() * 2);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buf[1024];
+    while (srcLeft > 0) {
+        char* dst = buf;
+        std::size_t dstLeft = sizeof buf;
+        std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buf, static_cast<std::size_t>(dst - buf));
+        if (r == static_cast<std::size_t>(-1)) {
+            if (errno == E2BIG)
+                continue;
+            // Invalid or incomplete sequence: replace one byte and go on.
+            out.append(bad);
+            ++src;
+            --srcLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+int DetectAnsiCodePage()
+{
+    if (const char* env = std::getenv("VEXLAN_CODEPAGE"); env != nullptr && *env != '\0') {
+        char* end = nullptr;
+        long v = std::strtol(env, &end, 10);
+        if (end != env && *end == '\0')
+            return v == CP_GBK ? CP_GBK : v == CP_UTF8 ? CP_UTF8 : CP_SINGLE_BYTE;
+        return CodePageFromCharset(env);
+    }
+    std::setlocale(LC_ALL, "");
+    return CodePageFromCharset(nl_langinfo(CODESET));
+}
+
+int AnsiCodePage()
+{
+    int cp = g_codePage.load();
+    if (cp == 0) {
+        cp = DetectAnsiCodePage();
+        g_codePage.store(cp);
+    }
+    return cp;
+}
+
+void SetAnsiCodePage(int codePage) { g_codePage.store(codePage); }
+
+bool IsLeadByte(unsigned char c, int codePage)
+{
+    switch (codePage) {
+    case CP_GBK:
+        return c >= 0x81 && c <= 0xFE;
+    case CP_UTF8:
+        return c >= 0xC2 && c <= 0xF4;
+    default:
+        return false;
+    }
+}
+
+std::size_t CharLength(const std::string& s, std::size_t pos, int codePage)
+{
+    if (pos >= s.size())
+        return 0;
+    const auto c = static_cast<unsigned char>(s[pos]);
+    if (codePage == CP_GBK) {
+        // A lead byte takes the next byte with it, whatever that byte is,
+        // as the system's multibyte functions do; a lead byte at the very
+        // end stands alone.
+        return (IsLeadByte(c, codePage) && pos + 1 < s.size()) ? 2 : 1;
+    }
+    if (codePage == CP_UTF8) {
+        std::size_t n = Utf8SeqLength(s, pos);
+        return n == 0 ? 1 : n;
+    }
+    return 1;
+}
+
+std::size_t MbsReverseFind(const std::string& s, char ch, int codePage)
+{
+    std::size_t found = std::string::npos;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t n = CharLength(s, i, codePage);
+        if (n == 1 && s[i] == ch)
+            found = i;
+        i += n;
+    }
+    return found;
+}
+
+std::size_t MbsReverseFind(const std::string& s, char ch) { return MbsReverseFind(s, ch, AnsiCodePage()); }
+
+int MbsICmp(const std::string& a, const std::string& b)
+{
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        auto ca = static_cast<unsigned char>(a[i]);
+        auto cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 'A' && ca <= 'Z')
+            ca = static_cast<unsigned char>(ca + 32);
+        if (cb >= 'A' && cb <= 'Z')
+            cb = static_cast<unsigned char>(cb + 32);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool HasExtension(const std::string& path, const char* ext)
+{
+    const std::string tail = path.size() > 4 ? path.substr(path.size() - 4) : path;
+    return MbsICmp(tail, ext) == 0;
+}
+
+std::string AnsiToUtf8(const std::string& bytes, int codePage)
+{
+    if (codePage == CP_UTF8) {
+        std::string out;
+        out.reserve(bytes.size());
+        for (std::size_t i = 0; i < bytes.size();) {
+            std::size_t n = Utf8SeqLength(bytes, i);
+            if (n == 0) {
+                out.append("\xEF\xBF\xBD");
+                ++i;
+            } else {
+                out.append(bytes, i, n);
+                i += n;
+            }
+        }
+        return out;
+    }
+    return Convert(bytes, IconvName(codePage), "UTF-8", "\xEF\xBF\xBD");
+}
+
+std::string AnsiToUtf8(const std::string& bytes) { return AnsiToUtf8(bytes, AnsiCodePage()); }
+
+std::string Utf8ToAnsi(const std::string& utf8, int codePage)
+{
+    if (codePage == CP_UTF8)
+        return utf8;
+    return Convert(utf8, "UTF-8", IconvName(codePage), "?");
+}
+
+std::string Utf8ToAnsi(const std::string& utf8) { return Utf8ToAnsi(utf8, AnsiCodePage()); }
+
+} // namespace vexlan

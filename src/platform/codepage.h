@@ -1,0 +1,59 @@
+// The ANSI code page layer: which multibyte character set strings from job
+// files and text files are in, lead-byte tests, multibyte-aware searches,
+// the case-insensitive extension test, and conversion to Unicode.
+//
+// The code page comes from the process locale (setlocale(LC_ALL, "")):
+// GBK/GB2312/GB18030 locales give 936, everything else that is not plain C
+// gives its own set, and the C locale counts as UTF-8 (65001).
+// VEXLAN_CODEPAGE (for example "936" or "65001") overrides the locale.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vexlan {
+
+constexpr int CP_GBK = 936;
+constexpr int CP_UTF8 = 65001;
+constexpr int CP_SINGLE_BYTE = 1252; // any code page without lead bytes
+
+// The process's ANSI code page, decided once on first use (or set by
+// SetAnsiCodePage).
+int AnsiCodePage();
+// Sets the code page explicitly (start-up with VEXLAN_CODEPAGE, tests).
+void SetAnsiCodePage(int codePage);
+// Decides the code page from VEXLAN_CODEPAGE and the locale, as start-up does.
+int DetectAnsiCodePage();
+
+// True when `c` starts a multibyte character in `codePage`.
+bool IsLeadByte(unsigned char c, int codePage);
+
+// Byte length of the character starting at s[pos] (1 for single bytes and for
+// a lead byte whose trail bytes are missing at the end of the string).
+std::size_t CharLength(const std::string& s, std::size_t pos, int codePage);
+
+// Position of the last occurrence of the single-byte character `ch` that is
+// a character of its own (never a trail byte of a multibyte character), or
+// std::string::npos.
+std::size_t MbsReverseFind(const std::string& s, char ch, int codePage);
+std::size_t MbsReverseFind(const std::string& s, char ch);
+
+// Compares as _mbsicmp does: ASCII letters without regard to case, every
+// other byte (multibyte characters included) exactly. <0, 0, >0.
+int MbsICmp(const std::string& a, const std::string& b);
+
+// The last 4 bytes of a path (the whole path when it is shorter) compared
+// with `ext` by MbsICmp. `ext` is ".jpg", ".bpg", ".txt" or ".bin".
+bool HasExtension(const std::string& path, const char* ext);
+
+// Converts bytes in the code page to UTF-8. Bytes that do not form a valid
+// character become U+FFFD; the result is always valid UTF-8.
+std::string AnsiToUtf8(const std::string& bytes, int codePage);
+std::string AnsiToUtf8(const std::string& bytes);
+
+// Converts UTF-8 to the code page (for the producer's tool). Characters the
+// code page cannot hold become '?'.
+std::string Utf8ToAnsi(const std::string& utf8, int codePage);
+std::string Utf8ToAnsi(const std::string& utf8);
+
+} // namespace vexlan

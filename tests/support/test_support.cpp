@@ -1,0 +1,75 @@
+// Implementation of the shared test helpers.
+#include "test_support.h"
+
+#include <QProcess>
+#include <QStringList>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace vexlan::test {
+
+TempDir::TempDir()
+{
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() /
+                         ("vexlan-test-" + std::to_string(rd()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            m_path = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary directory");
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    if (!f)
+        throw std::runtime_error("cannot write " + path);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    if (!f)
+        throw std::runtime_error("cannot read " + path);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+RunResult Run(const std::vector<std::string>& argv)
+{
+    RunResult r;
+    if (argv.empty())
+        return r;
+    QProcess p;
+    QStringList args;
+    for (size_t i = 1; i < argv.size(); ++i)
+        args << QString::fromStdString(argv[i]);
+    p.start(QString::fromStdString(argv[0]), args);
+    if (!p.waitForStarted(10000))
+        return r;
+    p.closeWriteChannel();
+    p.waitForFinished(120000);
+    r.out = p.readAllStandardOutput().toStdString();
+    r.err = p.readAllStandardError().toStdString();
+    if (p.exitStatus() == QProcess::NormalExit)
+        r.status = p.exitCode();
+    return r;
+}
+
+} // namespace vexlan::test
