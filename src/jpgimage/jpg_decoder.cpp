@@ -1,0 +1,234 @@
+// JPEG to DIB decoding with libjpeg.
+//
+// libjpeg reports fatal errors through error_exit, which must not return;
+// here it longjmps back into RunDecode. RunDecode therefore holds no C++
+// object with a destructor, and everything it allocates lives either in
+// libjpeg's pools (released by jpeg_destroy_decompress) or in the Decode
+// record owned by the caller, which releases the image blocks on failure.
+#include "jpgimage/jpg_decoder.h"
+
+#include "jpgimage/cmyk_to_bgr.h"
+#include "jpgimage/jpg_source.h"
+#include "platform/image_block.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace vexlan {
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr pub;  // first member: libjpeg sees only this part
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void OnError(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings and trace messages are counted by libjpeg and never printed:
+// the program reports nothing.
+void OnMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0)
+        ++cinfo->err->num_warnings;
+}
+
+void OnOutputMessage(j_common_ptr) {}
+
+struct ScanGuard {
+    jpeg_progress_mgr pub;  // first member: libjpeg sees only this part
+    int maxScans;
+};
+
+// Called by libjpeg while it takes in the data of multi-scan files: stops
+// the decoding once the file has more scans than any real encoder writes.
+void OnProgress(j_common_ptr cinfo)
+{
+    if (!cinfo->is_decompressor)
+        return;
+    auto* dinfo = reinterpret_cast<j_decompress_ptr>(cinfo);
+    auto* guard = reinterpret_cast<ScanGuard*>(cinfo->progress);
+    if (dinfo->input_scan_number > guard->maxScans) {
+        cinfo->err->msg_code = JERR_BAD_PROGRESSION;
+        (*cinfo->err->error_exit)(cinfo);
+    }
+}
+
+// Everything one decoding needs, kept outside RunDecode's frame.
+struct Decode {
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    ScanGuard guard;
+    CFile* file = nullptr;
+    JpgDecodeLimits limits;
+    void* bits = nullptr;
+    BITMAPINFO* bmi = nullptr;
+};
+
+// The output colour space for a stream, or JCS_UNKNOWN when it cannot be
+// turned into a DIB.
+J_COLOR_SPACE OutputSpaceFor(const jpeg_decompress_struct& cinfo)
+{
+    switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        return cinfo.num_components == 1 ? JCS_GRAYSCALE : JCS_UNKNOWN;
+    case JCS_YCbCr:
+    case JCS_RGB:
+        return cinfo.num_components == 3 ? JCS_EXT_BGR : JCS_UNKNOWN;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        return cinfo.num_components == 4 ? JCS_CMYK : JCS_UNKNOWN;
+    default:
+        return JCS_UNKNOWN;
+    }
+}
+
+BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t imageBytes)
+{
+    const std::size_t colours = bitCount == 8 ? 256 : 0;
+    const std::size_t bytes =
+        colours == 0 ? sizeof(BITMAPINFO) : sizeof(BITMAPINFOHEADER) + colours * sizeof(RGBQUAD);
+    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(bytes));
+    if (bmi == nullptr)
+        return nullptr;
+    BITMAPINFOHEADER& h = bmi->bmiHeader;
+    h = BITMAPINFOHEADER{};
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = static_cast<int32_t>(width);
+    h.biHeight = static_cast<int32_t>(height);
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<uint16_t>(bitCount);
+    h.biCompression = BI_RGB;
+    h.biSizeImage = imageBytes;
+    h.biClrUsed = static_cast<uint32_t>(colours);
+    // The colour table follows the header directly in the block.
+    auto* table = reinterpret_cast<RGBQUAD*>(reinterpret_cast<uint8_t*>(bmi) + sizeof(BITMAPINFOHEADER));
+    for (std::size_t i = 0; i < colours; ++i) {
+        const auto v = static_cast<uint8_t>(i);
+        table[i] = RGBQUAD{v, v, v, 0};
+    }
+    return bmi;
+}
+
+// Runs one decoding into d->bits / d->bmi. Returns false on any failure;
+// the caller then releases whatever d holds.
+bool RunDecode(Decode* d)
+{
+    jpeg_decompress_struct* cinfo = &d->cinfo;
+    if (setjmp(d->err.jump) != 0)
+        return false;
+
+    jpeg_create_decompress(cinfo);
+    const uint64_t work = d->limits.maxWorkMemory;
+    cinfo->mem->max_memory_to_use = work > static_cast<uint64_t>(std::numeric_limits<long>::max())
+        ? std::numeric_limits<long>::max()
+        : static_cast<long>(work);
+    cinfo->progress = &d->guard.pub;
+    JpgSourceFromFile(cinfo, d->file);
+
+    jpeg_read_header(cinfo, TRUE);
+
+    const J_COLOR_SPACE outSpace = OutputSpaceFor(*cinfo);
+    if (outSpace == JCS_UNKNOWN)
+        return false;
+    cinfo->out_color_space = outSpace;
+    jpeg_calc_output_dimensions(cinfo);
+
+    const int bitCount = outSpace == JCS_GRAYSCALE ? 8 : 24;
+    const DibGeometry geo =
+        ComputeDibGeometry(cinfo->output_width, cinfo->output_height, bitCount, d->limits.maxPixelBytes);
+    if (!geo.ok)
+        return false;
+
+    jpeg_start_decompress(cinfo);
+
+    const uint32_t width = cinfo->output_width;
+    const uint32_t height = cinfo->output_height;
+    d->bmi = MakeHeader(width, height, bitCount, geo.imageBytes);
+    d->bits = ImageBlockAlloc(geo.imageBytes);
+    if (d->bmi == nullptr || d->bits == nullptr)
+        return false;
+
+    auto* pixels = static_cast<uint8_t*>(d->bits);
+    const bool cmyk = outSpace == JCS_CMYK;
+    // Adobe applications write CMYK and YCCK inverted and say so with their
+    // APP14 marker; other writers store plain ink amounts.
+    const bool inverted = cmyk && cinfo->saw_Adobe_marker;
+    const JDIMENSION batch = static_cast<JDIMENSION>(cinfo->rec_outbuf_height > 0 ? cinfo->rec_outbuf_height : 1);
+    JSAMPARRAY cmykRows = nullptr;
+    if (cmyk)
+        cmykRows = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                               width * 4, batch);
+    JSAMPROW rows[16];
+    const JDIMENSION want = batch < 16 ? batch : 16;
+
+    while (cinfo->output_scanline < height) {
+        JDIMENSION got;
+        if (cmyk) {
+            got = jpeg_read_scanlines(cinfo, cmykRows, want);
+        } else {
+            // Scanline y (top-down) is DIB row height - 1 - y.
+            for (JDIMENSION i = 0; i < want; ++i) {
+                const uint32_t y = cinfo->output_scanline + i;
+                const uint32_t row = y < height ? height - 1 - y : 0;
+                rows[i] = pixels + static_cast<std::size_t>(row) * geo.rowBytes;
+            }
+            got = jpeg_read_scanlines(cinfo, rows, want);
+        }
+        if (got == 0)  // the source never suspends; guard against a stall anyway
+            return false;
+        if (cmyk) {
+            const uint32_t first = cinfo->output_scanline - got;
+            for (JDIMENSION i = 0; i < got; ++i) {
+                const uint32_t row = height - 1 - (first + i);
+                CmykRowToBgr(cmykRows[i], pixels + static_cast<std::size_t>(row) * geo.rowBytes, width,
+                             inverted);
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi)
+{
+    if (file == nullptr)
+        return 0;
+    auto* d = new (std::nothrow) Decode;
+    if (d == nullptr)
+        return 0;
+    std::memset(&d->cinfo, 0, sizeof(d->cinfo));
+    d->file = file;
+    d->limits = limits;
+    d->cinfo.err = jpeg_std_error(&d->err.pub);
+    d->err.pub.error_exit = OnError;
+    d->err.pub.emit_message = OnMessage;
+    d->err.pub.output_message = OnOutputMessage;
+    std::memset(&d->guard.pub, 0, sizeof(d->guard.pub));
+    d->guard.pub.progress_monitor = OnProgress;
+    d->guard.maxScans = limits.maxScans;
+
+    const bool ok = RunDecode(d);
+    jpeg_destroy_decompress(&d->cinfo);
+    if (ok) {
+        pBits = d->bits;
+        pBmi = d->bmi;
+    } else {
+        ImageBlockFree(d->bits);
+        ImageBlockFree(d->bmi);
+    }
+    delete d;
+    return ok ? 1 : 0;
+}
+
+} // namespace vexlan

@@ -1,0 +1,49 @@
+// The JPEG decoder behind bImportJPG: libjpeg-turbo's libjpeg API, reading
+// through a CFile and writing a bottom-up DIB into two image blocks.
+//
+// What it accepts: baseline, extended, progressive and arithmetic-coded
+// 8-bit JPEGs; one component (grey), three (YCbCr or RGB), four (CMYK or
+// YCCK, Adobe-inverted or not); any sampling; restart markers.
+//
+// What it delivers:
+//   grey        8-bit DIB with a 256-entry grey colour table (entry i is i,i,i)
+//   all others  24-bit BGR DIB, no colour table
+// Rows are bottom-up and padded to 4 bytes; padding bytes are zero.
+//
+// Damaged data: when libjpeg-turbo recovers from damage inside the
+// compressed image data (corrupt entropy data, bad or missing restart
+// markers, data that ends early), it warns and goes on, and so does this
+// decoder: the picture is delivered, its lost part filled the way
+// libjpeg-turbo fills it (grey, or the last good rows). Damage that libjpeg
+// treats as an error fails the decoding: no SOI, headers that are damaged
+// or end before the first scan, an unsupported precision or colour space.
+//
+// Limits, all checked before the image blocks are allocated: the pixel
+// block may not exceed maxPixelBytes (and must fit the DIB's 32-bit
+// fields), libjpeg's working memory (the coefficient buffer of progressive
+// images) may not exceed maxWorkMemory, and a file may hold at most
+// maxScans scans (many tiny progressive scans are a known way to make a
+// decoder run for minutes).
+#pragma once
+
+#include "jpgimage/dib_geometry.h"
+#include "platform/file.h"
+#include "platform/wintypes.h"
+
+#include <cstdint>
+
+namespace vexlan {
+
+struct JpgDecodeLimits {
+    uint64_t maxPixelBytes = kDefaultMaxPixelBytes;
+    uint64_t maxWorkMemory = 1024ull << 20;  // 1 GiB
+    int maxScans = 256;
+};
+
+// Decodes the JPEG read from `file` at its current position. Returns 1 and
+// sets pBits/pBmi to two new blocks from ImageBlockAlloc (owned by the
+// caller) on success. Returns 0 on failure, with nothing left allocated and
+// pBits/pBmi unchanged. A null file fails.
+int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi);
+
+} // namespace vexlan
