@@ -1,0 +1,178 @@
+// LoadTextBlockItem: ".txt" files joined line by line, ".bin" packed text
+// normalised and split, other extensions empty, and the one failure (a
+// ".txt" file that cannot be opened) allocating nothing.
+#include "array_alloc_counter.h"
+#include "test_support.h"
+
+#include "job/packed_writer.h"
+#include "job/text_block_item.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace vexlan {
+namespace {
+
+using test::ArrayAllocScope;
+
+struct Loaded {
+    BOOL ok = FALSE;
+    std::string block;       // pszBlock up to its NUL
+    std::size_t blockAlloc = 0;
+    bool hasBlock = false;
+    UINT lineCount = 0;
+    UINT maxLineLen = 0;
+    long liveArrays = 0;
+};
+
+Loaded Load(const std::string& path)
+{
+    PageItem item;
+    item.nType = ITEM_TEXTBLOCK;
+    SetItemText(item, path);
+    Loaded r;
+    {
+        ArrayAllocScope scope;
+        r.ok = LoadTextBlockItem(item);
+        r.liveArrays = scope.stats().live;
+        r.blockAlloc = scope.stats().lastSize;
+    }
+    r.hasBlock = item.pszBlock != nullptr;
+    if (item.pszBlock != nullptr)
+        r.block = item.pszBlock;
+    r.lineCount = item.nLineCount;
+    r.maxLineLen = item.nMaxLineLen;
+    delete[] item.pszBlock;
+    return r;
+}
+
+void WritePacked(const std::string& path, const std::string& text)
+{
+    std::vector<uint8_t> packed;
+    ASSERT_TRUE(PackBytes(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0xABCD, packed));
+    test::WriteFile(path, std::string(packed.begin(), packed.end()));
+}
+
+struct TextCase {
+    const char* name;
+    std::string content;
+    std::string block;
+    UINT lineCount;
+    UINT maxLineLen;
+};
+
+void ExpectLoaded(const Loaded& r, const TextCase& c)
+{
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.block, c.block);
+    EXPECT_EQ(r.lineCount, c.lineCount);
+    EXPECT_EQ(r.maxLineLen, c.maxLineLen);
+    EXPECT_EQ(r.liveArrays, 1);
+    EXPECT_EQ(r.blockAlloc, c.block.size() + 1); // exactly length + 1 bytes
+}
+
+TEST(LoadTextBlockItem, TxtFilesJoinLinesWithSingleLineFeeds)
+{
+    const TextCase cases[] = {
+        {"CR LF line ends", "abc\r\n\r\nde\r\n", "abc\n\nde", 3, 3},
+        {"no line end after the last line", "abc\r\n\r\nde", "abc\n\nde", 3, 3},
+        {"LF line ends", "abc\n\nde\n", "abc\n\nde", 3, 3},
+        {"empty lines at the start are counted, not stored", "\n\nabc\n", "abc", 3, 3},
+        {"one empty line at the end adds one LF", "abc\n\n", "abc\n", 2, 3},
+        {"only blanks", "   \n", "   ", 1, 3},
+        {"empty file", "", "", 0, 0},
+        {"a lone CR stays", "a\rb\r\n", "a\rb", 1, 3},
+        {"CR CR LF drops one CR", "ab\r\r\n", "ab\r", 1, 3},
+        {"double-byte characters count two bytes each", "\xD6\xD0\xCE\xC4\xD7\xD6\r\nab", "\xD6\xD0\xCE\xC4\xD7\xD6\nab", 2, 6},
+        {"longest line in the middle", "a\nabcdef\nabc", "a\nabcdef\nabc", 3, 6},
+        {"one one-byte line", "x", "x", 1, 1},
+    };
+    test::TempDir dir;
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file("block.txt");
+        test::WriteFile(path, c.content);
+        ExpectLoaded(Load(path), c);
+    }
+}
+
+TEST(LoadTextBlockItem, BinFilesNormaliseLineEndsAndCountSplitPieces)
+{
+    const TextCase cases[] = {
+        {"CR LF pairs and one trailing line end", "abc\r\n\r\nde\r\n", "abc\n\nde", 3, 3},
+        {"only one trailing LF is removed", "abc\n\n\n", "abc\n\n", 1, 3},
+        {"blanks before the first line stay but are not measured", "   abc\nde", "   abc\nde", 2, 3},
+        {"a CR without LF stays", "ab\rc\r\n", "ab\rc", 1, 4},
+        {"CR CR LF keeps one CR", "ab\r\r\ncd", "ab\r\ncd", 2, 3},
+        {"text after a NUL is cut", std::string("abc\nde\0fghij", 12), "abc\nde", 2, 3},
+        {"only white space", " \r\n\t\n", " \n\t", 0, 0},
+        {"empty", "", "", 0, 0},
+        {"double-byte characters count two bytes each", "\xD6\xD0\xCE\xC4\xD7\xD6", "\xD6\xD0\xCE\xC4\xD7\xD6", 1, 6},
+    };
+    test::TempDir dir;
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file("block.bin");
+        WritePacked(path, c.content);
+        ExpectLoaded(Load(path), c);
+    }
+}
+
+TEST(LoadTextBlockItem, ExtensionsAreMatchedOnTheLastFourBytesInAnyCase)
+{
+    test::TempDir dir;
+    test::WriteFile(dir.file("upper.TXT"), "abc\nde\n");
+    WritePacked(dir.file("upper.BIN"), "abc\r\nde\r\n");
+    WritePacked(dir.file("mixed.bIn"), "x");
+    test::WriteFile(dir.file("notes.doc"), "abc\n");
+    test::WriteFile(dir.file("txt"), "abc\n"); // no dot: ends in "txt" but not ".txt"
+
+    ExpectLoaded(Load(dir.file("upper.TXT")), {"", "", "abc\nde", 2, 3});
+    ExpectLoaded(Load(dir.file("upper.BIN")), {"", "", "abc\nde", 2, 3});
+    ExpectLoaded(Load(dir.file("mixed.bIn")), {"", "", "x", 1, 1});
+    const TextCase empty{"", "", "", 0, 0};
+    ExpectLoaded(Load(dir.file("notes.doc")), empty);
+    ExpectLoaded(Load(dir.file("txt")), empty);
+    ExpectLoaded(Load(""), empty);
+    ExpectLoaded(Load("a"), empty);
+}
+
+TEST(LoadTextBlockItem, UnreadableBinGivesAnEmptyBlock)
+{
+    test::TempDir dir;
+    test::WriteFile(dir.file("damaged.bin"), "12345678 not a zlib stream");
+    test::WriteFile(dir.file("short.bin"), "1234");
+    const TextCase empty{"", "", "", 0, 0};
+    for (const char* name : {"damaged.bin", "short.bin", "missing.bin"}) {
+        SCOPED_TRACE(name);
+        ExpectLoaded(Load(dir.file(name)), empty);
+    }
+}
+
+TEST(LoadTextBlockItem, TxtThatCannotBeOpenedFailsWithoutAllocating)
+{
+    test::TempDir dir;
+    for (const std::string& path : {dir.file("missing.txt"), dir.path().string() + "/.txt"}) {
+        SCOPED_TRACE(path);
+        Loaded r = Load(path);
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.hasBlock);
+        EXPECT_EQ(r.liveArrays, 0);
+        EXPECT_EQ(r.lineCount, 0u);
+        EXPECT_EQ(r.maxLineLen, 0u);
+    }
+}
+
+TEST(LoadTextBlockItem, LongLinesAreMeasuredInFull)
+{
+    test::TempDir dir;
+    const std::string longLine(100000, 'w');
+    test::WriteFile(dir.file("long.txt"), "a\n" + longLine + "\nb");
+    ExpectLoaded(Load(dir.file("long.txt")), {"", "", "a\n" + longLine + "\nb", 3, 100000});
+}
+
+} // namespace
+} // namespace vexlan
