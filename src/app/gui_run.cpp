@@ -1,20 +1,25 @@
-// The windowed run (temporary until the shell exists: hand-off and a summary).
+// The windowed run and --print: the Qt application, then the application
+// object's start-up and message loop.
 #include "app/gui_run.h"
 
-#include "app/job_handoff.h"
-#include "job/item_json.h"
+#include "app/vexlan_app.h"
 
-#include <cstdio>
+#include <QApplication>
+
+#include <cstdlib>
 
 namespace vexlan {
 
-int RunApplication(int, char**, const CommandLine& cl)
+int RunApplication(int argc, char** argv, const CommandLine& cl)
 {
-    const std::string job = cl.jobPath.empty() ? JobPathForExecutable(ExecutablePath()) : cl.jobPath;
-    HandOffJob(job, ItemList, cl.keepJob);
-    std::fputs(ItemListToJson(ItemList).c_str(), stdout);
-    FreePageItems(ItemList);
-    return 0;
+    // --print shows no window: it needs no display, and runs without one.
+    if (cl.print && std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication qapp(argc, argv);
+    CVexlanApp app(cl);
+    if (!app.InitInstance())
+        return app.GetExitCode();
+    return app.Run();
 }
 
 } // namespace vexlan

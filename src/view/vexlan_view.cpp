@@ -1,0 +1,249 @@
+// The view's print-and-exit cycle (see vexlan_view.h).
+//
+// Exit timer states: Disarmed, Armed. OnPreparePrinting disarms, and arms
+// again when the preparation fails; OnEndPrinting arms; the expiry posts the
+// Exit command to the main window; destruction kills an armed timer. The
+// preview's Print button ends the preview (which arms) and starts the print
+// pass (which disarms) in the same call, so the timer cannot expire between
+// the two.
+#include "view/vexlan_view.h"
+
+#include "app/command_ids.h"
+#include "view/command_event.h"
+#include "view/page_painter.h"
+#include "view/print_pass.h"
+#include "view/print_preview.h"
+#include "view/printer_choice.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimerEvent>
+#include <QVBoxLayout>
+
+namespace vexlan {
+
+CVexlanView::CVexlanView(QWidget* parent) : QWidget(parent), m_exitTimer(*this)
+{
+    setObjectName(QStringLiteral("CVexlanView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+CVexlanView::~CVexlanView()
+{
+    OnDestroy();
+}
+
+void CVexlanView::OnInitialUpdate()
+{
+    OnFilePrintPreview();
+}
+
+bool CVexlanView::OnCmdMsg(UINT nID)
+{
+    switch (nID) {
+    case ID_FILE_PRINT:
+        OnFilePrint(false);
+        return true;
+    case ID_FILE_PRINT_DIRECT:
+        OnFilePrint(true);
+        return true;
+    case ID_FILE_PRINT_PREVIEW:
+        OnFilePrintPreview();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---- Print Preview --------------------------------------------------------
+
+void CVexlanView::OnFilePrintPreview()
+{
+    if (m_pPreview != nullptr)
+        return;
+    CPrintInfo info;
+    info.m_bPreview = true;
+    if (!OnPreparePrinting(info))
+        return;
+    m_pPreview = new CPrintPreview(std::move(info.m_pPrinter), this);
+    layout()->addWidget(m_pPreview);
+    connect(m_pPreview, &CPrintPreview::paintRequested, this, &CVexlanView::OnPreviewPaint);
+    connect(m_pPreview, &CPrintPreview::printRequested, this, &CVexlanView::OnPreviewPrint);
+    connect(m_pPreview, &CPrintPreview::closeRequested, this, &CVexlanView::ClosePreview);
+    m_pPreview->show();
+}
+
+void CVexlanView::OnPreviewPaint(QPrinter* printer)
+{
+    QPainter painter;
+    if (!painter.begin(printer))
+        return;
+    CPrintInfo info;
+    info.m_bPreview = true;
+    OnPrint(painter, info);
+}
+
+bool CVexlanView::EndPreview()
+{
+    if (m_pPreview == nullptr)
+        return false;
+    // The preview may be ending from one of its own buttons: delete it once
+    // that button's signal has returned.
+    CPrintPreview* preview = m_pPreview;
+    m_pPreview = nullptr;
+    preview->hide();
+    layout()->removeWidget(preview);
+    preview->deleteLater();
+    CPrintInfo info;
+    info.m_bPreview = true;
+    OnEndPrinting(info);
+    return true;
+}
+
+bool CVexlanView::ClosePreview()
+{
+    return EndPreview();
+}
+
+void CVexlanView::OnPreviewPrint()
+{
+    // End the preview, then print within the same call.
+    EndPreview();
+    OnCmdMsg(ID_FILE_PRINT);
+}
+
+// ---- Print pass -----------------------------------------------------------
+
+void CVexlanView::OnFilePrint(bool bDirect)
+{
+    // Print while the preview is shown means the preview's Print button.
+    EndPreview();
+
+    CPrintInfo info;
+    info.m_bDirect = bDirect;
+    if (!OnPreparePrinting(info))
+        return;
+    QString error;
+    const bool printed = PrintOnePage(*info.m_pPrinter,
+                                      [this, &info](QPainter& painter) {
+                                          OnBeginPrinting(painter, info);
+                                          OnPrint(painter, info);
+                                      },
+                                      error);
+    if (printed)
+        emit pagePrinted();
+    else
+        emit printFailed(error);
+    OnEndPrinting(info);
+}
+
+bool CVexlanView::OnPreparePrinting(CPrintInfo& info)
+{
+    SetExitTimer(false);
+    if (DoPreparePrinting(info))
+        return true;
+    SetExitTimer(true);
+    return false;
+}
+
+bool CVexlanView::DoPreparePrinting(CPrintInfo& info)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QString error;
+    // A preview, and a print pass with its dialog, may fall back on a PDF
+    // printer; a direct print needs a real one.
+    const bool allowPdf = info.m_bPreview || !info.m_bDirect;
+    if (!SelectPrinter(*printer, m_strPrinterName, allowPdf, error)) {
+        emit printFailed(error);
+        return false;
+    }
+    printer->setDocName(QGuiApplication::applicationDisplayName());
+    if (!info.m_bPreview && !info.m_bDirect) {
+        QPrintDialog dialog(printer.get(), window());
+        dialog.setMinMax(1, 1);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+    }
+    info.m_pPrinter = std::move(printer);
+    return true;
+}
+
+void CVexlanView::OnBeginPrinting(QPainter&, CPrintInfo&)
+{
+}
+
+void CVexlanView::OnPrint(QPainter& painter, CPrintInfo&)
+{
+    PaintPage(painter, ItemList);
+}
+
+void CVexlanView::OnEndPrinting(CPrintInfo&)
+{
+    SetExitTimer(true);
+}
+
+// ---- Exit timer -----------------------------------------------------------
+
+void CVexlanView::SetExitTimer(bool bArm)
+{
+    m_exitTimer.SetExitTimer(bArm);
+}
+
+void CVexlanView::timerEvent(QTimerEvent* event)
+{
+    const auto it = m_timers.find(event->timerId());
+    if (it != m_timers.end())
+        OnTimer(it->second);
+    QWidget::timerEvent(event);
+}
+
+void CVexlanView::OnTimer(UINT nIDEvent)
+{
+    // Whether or not it was the exit timer, the event then goes on to the
+    // default processing (timerEvent's base call).
+    m_exitTimer.OnTimer(nIDEvent);
+}
+
+void CVexlanView::OnDestroy()
+{
+    m_exitTimer.OnDestroy();
+}
+
+UINT CVexlanView::SetTimer(UINT nIDEvent, UINT nElapseMs)
+{
+    KillTimer(nIDEvent);
+    const int qtId = startTimer(static_cast<int>(nElapseMs), Qt::PreciseTimer);
+    if (qtId == 0)
+        return 0;
+    m_timers[qtId] = nIDEvent;
+    return nIDEvent;
+}
+
+void CVexlanView::KillTimer(UINT nIDEvent)
+{
+    for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+        if (it->second == nIDEvent) {
+            killTimer(it->first);
+            m_timers.erase(it);
+            return;
+        }
+    }
+}
+
+void CVexlanView::PostExitCommand()
+{
+    // The main window is the view's top-level window. A view without one
+    // has no Exit command to receive: it ends the application itself, also
+    // only once the current event is handled.
+    QWidget* mainWnd = window();
+    if (mainWnd != this)
+        PostCommand(mainWnd, ID_APP_EXIT);
+    else
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+} // namespace vexlan
