@@ -1,0 +1,25 @@
+// PaintPage: the page renderer on a painter surface over a Qt paint device.
+#include "view/page_painter.h"
+
+#include "platform/qt/painter_dc.h"
+#include "view/page_renderer.h"
+
+#include <QPainter>
+
+#include <exception>
+
+namespace vexlan {
+
+void PaintPage(QPainter& painter, const CPageItemArray& items)
+{
+    CPainterDC dc(painter);
+    try {
+        RenderPage(&dc, items);
+    } catch (const std::exception&) {
+        // An allocation failure or a pen that could not be made ends the
+        // page here; what was drawn stays. Qt's event handlers must not see
+        // an exception, so it stops at this boundary.
+    }
+}
+
+} // namespace vexlan
