@@ -22,22 +22,34 @@ namespace {
 // One row of the substitution table: the Windows names of a face, and the
 // installed families that stand for it, best first. The first row is the
 // default face (a Chinese system's 宋体).
+// `windows` holds the Windows face's own metrics where no installed font
+// matches them: the Chinese system faces have a cell of exactly one em and
+// half-width Latin characters (an average width of half an em), so a line
+// of n bytes is n average widths wide. Requests are sized by these metrics,
+// whatever the stand-in's own are.
 struct FaceRow {
     std::initializer_list<const char*> windowsNames;
     std::initializer_list<const char*> families;
+    const FaceMetrics* windows = nullptr;
 };
+
+const FaceMetrics kChineseSystemFace{256, 220, 36, 128};
 
 const FaceRow kFaceTable[] = {
     {{"宋体", "SimSun", "新宋体", "NSimSun", "宋体-18030", "SimSun-18030"},
-     {"AR PL UMing CN", "Noto Serif CJK SC", "Source Han Serif SC", "WenQuanYi Zen Hei"}},
+     {"AR PL UMing CN", "Noto Serif CJK SC", "Source Han Serif SC", "WenQuanYi Zen Hei"},
+     &kChineseSystemFace},
     {{"黑体", "SimHei"},
-     {"WenQuanYi Zen Hei", "Noto Sans CJK SC", "Source Han Sans SC", "AR PL UMing CN"}},
+     {"WenQuanYi Zen Hei", "Noto Sans CJK SC", "Source Han Sans SC", "AR PL UMing CN"},
+     &kChineseSystemFace},
     {{"微软雅黑", "Microsoft YaHei", "Microsoft YaHei UI"},
      {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC", "AR PL UMing CN"}},
     {{"楷体", "楷体_GB2312", "KaiTi", "KaiTi_GB2312", "华文楷体", "STKaiti"},
-     {"AR PL UKai CN", "AR PL KaitiM GB", "AR PL UMing CN", "WenQuanYi Zen Hei"}},
+     {"AR PL UKai CN", "AR PL KaitiM GB", "AR PL UMing CN", "WenQuanYi Zen Hei"},
+     &kChineseSystemFace},
     {{"仿宋", "仿宋_GB2312", "FangSong", "FangSong_GB2312", "华文仿宋", "STFangsong"},
-     {"AR PL UMing CN", "Noto Serif CJK SC", "WenQuanYi Zen Hei"}},
+     {"AR PL UMing CN", "Noto Serif CJK SC", "WenQuanYi Zen Hei"},
+     &kChineseSystemFace},
     {{"Arial", "Helvetica", "Arial Unicode MS"}, {"Liberation Sans", "Arimo", "DejaVu Sans"}},
     {{"Arial Narrow"}, {"Liberation Sans Narrow", "Liberation Sans", "DejaVu Sans Condensed"}},
     {{"Times New Roman", "Times"}, {"Liberation Serif", "Tinos", "DejaVu Serif"}},
@@ -128,20 +140,28 @@ FaceMetrics ReadMetrics(const QString& family)
     return m;
 }
 
+// The table row of a Windows face name; the default row for no name.
+const FaceRow* FindRow(const QString& name)
+{
+    if (name.isEmpty())
+        return &kFaceTable[0];
+    for (const FaceRow& row : kFaceTable) {
+        for (const char* windowsName : row.windowsNames) {
+            if (name.compare(QString::fromUtf8(windowsName), Qt::CaseInsensitive) == 0)
+                return &row;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 QString CFontMapper::SubstituteFamily(const QString& face, bool preferOutline)
 {
     const QString name = face.trimmed();
-    if (name.isEmpty())
-        return DefaultFamily(preferOutline);
-    for (const FaceRow& row : kFaceTable) {
-        for (const char* windowsName : row.windowsNames) {
-            if (name.compare(QString::fromUtf8(windowsName), Qt::CaseInsensitive) != 0)
-                continue;
-            const QString family = FirstInstalled(row, preferOutline);
-            return family.isEmpty() ? DefaultFamily(preferOutline) : family;
-        }
+    if (const FaceRow* row = FindRow(name)) {
+        const QString family = FirstInstalled(*row, preferOutline);
+        return family.isEmpty() ? DefaultFamily(preferOutline) : family;
     }
     if (IsInstalled(name) && (!preferOutline || QFontDatabase::isSmoothlyScalable(name)))
         return name;
@@ -171,7 +191,10 @@ MappedFont CFontMapper::Map(const FontRequest& request, double pxPerUnitX, doubl
                          request.outPrecision == 8 /* OUT_OUTLINE_PRECIS */;
     const QString face = QString::fromUtf8(AnsiToUtf8(request.face.substr(0, 31)));
     const QString family = SubstituteFamily(face, outline);
-    const FaceMetrics metrics = Metrics(family);
+    const FaceRow* row = FindRow(face.trimmed());
+    if (row == nullptr && family.compare(face.trimmed(), Qt::CaseInsensitive) != 0)
+        row = &kFaceTable[0]; // an unknown face is drawn in the default face
+    const FaceMetrics metrics = row && row->windows ? *row->windows : Metrics(family);
 
     MappedFont out;
     const double unitsY = std::fabs(pxPerUnitY);

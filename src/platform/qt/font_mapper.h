@@ -4,6 +4,9 @@
 //     黑体, 楷体, 仿宋, 微软雅黑, Arial, Times New Roman, Courier New, ...) to
 //     installed fonts, metric-compatible ones first (Liberation for the
 //     Latin faces). A face that is installed is used as it is.
+//   - The Chinese system faces (宋体, 黑体, 楷体, 仿宋) are sized by their
+//     Windows metrics (cell = em, average width = half an em), since no
+//     installed stand-in shares them.
 //   - A positive height is a cell height: the em is chosen so that the
 //     face's Windows ascent + descent (OS/2 usWinAscent + usWinDescent, or
 //     hhea when the face has no OS/2 table) equals it.
