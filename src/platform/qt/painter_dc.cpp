@@ -339,10 +339,12 @@ int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xS
     const int imageW = h.biWidth;
     const int imageH = h.biHeight > 0 ? h.biHeight : -h.biHeight;
 
-    // The source rectangle in top-down image coordinates; a negative source
-    // size mirrors like a negative destination size.
-    bool mirrorX = (wSrc < 0) != (wDest < 0);
-    bool mirrorY = (hSrc < 0) != (hDest < 0);
+    // The source rectangle in top-down image coordinates. The image's top
+    // row goes to yDest and its left column to xDest; the image is mirrored
+    // when, on the device, its far edge lies left of (or above) that corner,
+    // and again for a negative source size.
+    bool mirrorX = wSrc < 0;
+    bool mirrorY = hSrc < 0;
     int64_t sx0 = wSrc > 0 ? xSrc : int64_t(xSrc) + wSrc;
     int64_t sw = wSrc > 0 ? wSrc : -int64_t(wSrc);
     int64_t sy0 = hSrc > 0 ? ySrc : int64_t(ySrc) + hSrc;

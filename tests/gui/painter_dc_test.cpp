@@ -1,0 +1,324 @@
+// The painter surface on pixels: the page drawn into an image at 254 dpi,
+// where one pixel is exactly 10 page units (0.1 mm), so every edge has a
+// known pixel.
+#include "job/page_item.h"
+#include "platform/image_block.h"
+#include "platform/qt/painter_dc.h"
+#include "view/page_painter.h"
+#include "view/page_renderer.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+using namespace vexlan;
+
+namespace {
+
+constexpr int kDpi = 254; // 10 px per mm: 1 px = 10 units
+
+QImage Page(int w = 800, int h = 600)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.setDotsPerMeterX(10000);
+    image.setDotsPerMeterY(10000);
+    image.fill(Qt::white);
+    return image;
+}
+
+QImage Paint(const CPageItemArray& items, int w = 800, int h = 600)
+{
+    QImage image = Page(w, h);
+    QPainter painter(&image);
+    PaintPage(painter, items);
+    return image;
+}
+
+bool Dark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
+
+PageItem Frame(RECT rc, int width, COLORREF color = 0)
+{
+    PageItem item;
+    item.nType = ITEM_FRAME;
+    item.rcItem = rc;
+    item.nPenWidth = width;
+    item.crColor = color;
+    return item;
+}
+
+PageItem Text(RECT rc, const std::string& text, const std::string& face, UINT align = 0)
+{
+    PageItem item;
+    item.nType = ITEM_TEXT;
+    item.rcItem = rc;
+    SetItemText(item, text);
+    SetItemFace(item, face);
+    item.nAlign = align;
+    return item;
+}
+
+// A DIB from top-down rows of pixels (0xRRGGBB), stored bottom-up as the
+// decoder stores it; 24 bits, or 8 bits with a grey palette when `grey`.
+PageItem Image(RECT rc, const std::vector<std::vector<uint32_t>>& rows, bool grey, bool invert = false)
+{
+    const int h = static_cast<int>(rows.size());
+    const int w = static_cast<int>(rows[0].size());
+    const int bpp = grey ? 8 : 24;
+    const std::size_t stride = DibRowBytes(w, bpp);
+    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)));
+    bmi->bmiHeader = BITMAPINFOHEADER{};
+    bmi->bmiHeader.biWidth = w;
+    bmi->bmiHeader.biHeight = h;
+    bmi->bmiHeader.biBitCount = static_cast<uint16_t>(bpp);
+    if (grey) {
+        bmi->bmiHeader.biClrUsed = 256;
+        for (int i = 0; i < 256; ++i)
+            bmi->bmiColors[i] = RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0};
+    }
+    auto* bits = static_cast<uint8_t*>(ImageBlockAlloc(stride * h));
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = bits + (h - 1 - y) * stride; // bottom-up
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = rows[y][x];
+            if (grey) {
+                row[x] = uint8_t(c & 0xFF);
+            } else {
+                row[3 * x] = uint8_t(c & 0xFF);          // blue
+                row[3 * x + 1] = uint8_t((c >> 8) & 0xFF); // green
+                row[3 * x + 2] = uint8_t(c >> 16);       // red
+            }
+        }
+    }
+    PageItem item;
+    item.nType = ITEM_IMAGE;
+    item.rcItem = rc;
+    item.pBmi = bmi;
+    item.pBits = bits;
+    item.bInvert = invert;
+    return item;
+}
+
+CPageItemArray List(std::initializer_list<PageItem> items)
+{
+    CPageItemArray list;
+    for (const PageItem& i : items)
+        list.Add(i);
+    return list;
+}
+
+// The bounding box of dark pixels inside `area`.
+QRect Ink(const QImage& img, QRect area = {})
+{
+    if (area.isNull())
+        area = img.rect();
+    int l = INT_MAX, t = INT_MAX, r = INT_MIN, b = INT_MIN;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (Dark(img, x, y)) {
+                l = std::min(l, x), t = std::min(t, y), r = std::max(r, x), b = std::max(b, y);
+            }
+    return l == INT_MAX ? QRect() : QRect(QPoint(l, t), QPoint(r, b));
+}
+
+} // namespace
+
+TEST(PainterDC, HimetricMapsToDevicePixels)
+{
+    QImage image = Page();
+    QPainter painter(&image);
+    CPainterDC dc(painter);
+    dc.SetMapMode(MM_HIMETRIC);
+    EXPECT_EQ(dc.ToDevice(1000, -2000), QPointF(100, 200));
+    EXPECT_EQ(dc.ToDevice(15, -14), QPointF(2, 1)); // 1.5 rounds up, 1.4 down
+    dc.SetMapMode(MM_TEXT);
+    EXPECT_EQ(dc.ToDevice(1000, 2000), QPointF(1000, 2000));
+}
+
+TEST(PainterDC, ThinFrameLandsOnItsEdgePixels)
+{
+    CPageItemArray items = List({Frame({1000, 1000, 5000, 3000}, 0)});
+    const QImage img = Paint(items);
+    for (int y = 101; y < 300; y += 7) {
+        EXPECT_TRUE(Dark(img, 100, y)) << y;
+        EXPECT_TRUE(Dark(img, 500, y)) << y;
+        EXPECT_FALSE(Dark(img, 99, y)) << y;
+        EXPECT_FALSE(Dark(img, 101, y)) << y;
+        EXPECT_FALSE(Dark(img, 300, y)) << "the outline is not filled";
+    }
+    for (int x = 101; x < 500; x += 7) {
+        EXPECT_TRUE(Dark(img, x, 100)) << x;
+        EXPECT_TRUE(Dark(img, x, 300)) << x;
+        EXPECT_FALSE(Dark(img, x, 99)) << x;
+        EXPECT_FALSE(Dark(img, x, 301)) << x;
+    }
+}
+
+TEST(PainterDC, WideFrameIsCentredOnTheOutlineInItsColour)
+{
+    // 100 units = 10 px, red.
+    CPageItemArray items = List({Frame({1000, 1000, 5000, 3000}, 100, 0x000000FF)});
+    const QImage img = Paint(items);
+    const int y = 200;
+    EXPECT_EQ(QColor(img.pixel(100, y)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(img.pixel(96, y)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(img.pixel(104, y)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(img.pixel(93, y)), QColor(Qt::white));
+    EXPECT_EQ(QColor(img.pixel(107, y)), QColor(Qt::white));
+}
+
+TEST(PainterDC, ImageIsUprightAndStretchedToNearestPixels)
+{
+    // 2 x 2: red, green over blue, white; stretched over 40 x 20 px.
+    CPageItemArray items = List({Image({1000, 500, 1400, 700}, {{0xFF0000, 0x00FF00}, {0x0000FF, 0xFFFFFF}}, false)});
+    const QImage img = Paint(items);
+    EXPECT_EQ(QColor(img.pixel(100, 50)), QColor(255, 0, 0));   // top-left
+    EXPECT_EQ(QColor(img.pixel(139, 50)), QColor(0, 255, 0));   // top-right
+    EXPECT_EQ(QColor(img.pixel(100, 69)), QColor(0, 0, 255));   // bottom-left
+    EXPECT_EQ(QColor(img.pixel(119, 59)), QColor(255, 0, 0));   // last pixel of the first cell
+    EXPECT_EQ(QColor(img.pixel(120, 60)), QColor(255, 255, 255)); // first of the last cell
+    EXPECT_EQ(QColor(img.pixel(99, 50)), QColor(Qt::white));
+    EXPECT_EQ(QColor(img.pixel(100, 49)), QColor(Qt::white));
+    // Never blended: only the four source colours (and the white page).
+    for (int y = 50; y < 70; ++y)
+        for (int x = 100; x < 140; ++x) {
+            const QRgb c = img.pixel(x, y) & 0xFFFFFF;
+            EXPECT_TRUE(c == 0xFF0000 || c == 0x00FF00 || c == 0x0000FF || c == 0xFFFFFF) << x << "," << y;
+        }
+    FreePageItems(items);
+}
+
+TEST(PainterDC, InvertedGreyImageIsInverted)
+{
+    CPageItemArray items = List({Image({0, 0, 400, 200}, {{0x00, 0xFF}, {0x40, 0xC0}}, true, true)});
+    const QImage img = Paint(items);
+    EXPECT_EQ(qGray(img.pixel(5, 5)), 0xFF);
+    EXPECT_EQ(qGray(img.pixel(35, 5)), 0x00);
+    EXPECT_EQ(qGray(img.pixel(5, 15)), 0xBF);
+    EXPECT_EQ(qGray(img.pixel(35, 15)), 0x3F);
+    FreePageItems(items);
+}
+
+TEST(PainterDC, MirroredDestinationFlipsTheImage)
+{
+    QImage img = Page(100, 100);
+    PageItem item = Image({0, 0, 1, 1}, {{0xFF0000, 0x0000FF}}, false);
+    {
+        QPainter painter(&img);
+        CPainterDC dc(painter);
+        // MM_TEXT, negative width: the image runs leftward from x = 40.
+        dc.StretchDIBits(40, 0, -40, 10, 0, 0, 2, 1, item.pBits, item.pBmi, DIB_RGB_COLORS, SRCCOPY);
+    }
+    EXPECT_EQ(QColor(img.pixel(35, 5)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(img.pixel(5, 5)), QColor(0, 0, 255));
+    CPageItemArray items = List({item});
+    FreePageItems(items);
+}
+
+TEST(PainterDC, TextCellHeightMatchesTheRectangle)
+{
+    // A 100 px high cell from y = 100; "É" reaches near the ascent and
+    // "g" near the descent, so the ink spans most of the cell.
+    CPageItemArray items = List({Text({1000, 1000, 7000, 2000}, "Égy", "Arial")});
+    const QImage img = Paint(items);
+    const QRect ink = Ink(img);
+    ASSERT_FALSE(ink.isNull());
+    EXPECT_GE(ink.top(), 100);
+    EXPECT_LT(ink.bottom(), 200);
+    EXPECT_GT(ink.height(), 75);
+    EXPECT_GE(ink.left(), 100); // left-aligned at the rectangle's left edge (plus É's bearing)
+    EXPECT_LE(ink.left(), 110);
+}
+
+TEST(PainterDC, TextAlignmentAndNoClipping)
+{
+    const QImage right = Paint(List({Text({1000, 1000, 5000, 1500}, "HHH", "Arial", DT_RIGHT)}));
+    EXPECT_LE(std::abs(Ink(right).right() - 499), 4);
+    const QImage centre = Paint(List({Text({1000, 1000, 5000, 1500}, "HHH", "Arial", DT_CENTER)}));
+    EXPECT_LE(std::abs(Ink(centre).center().x() - 300), 3);
+    // Longer than its rectangle: runs past the right edge.
+    const QImage longer = Paint(List({Text({1000, 1000, 1500, 1500}, "HHHHHHHHHH", "Arial")}));
+    EXPECT_GT(Ink(longer).right(), 200);
+}
+
+TEST(PainterDC, ChineseTextUsesAChineseFont)
+{
+    // 中 has a long vertical stroke through its middle; a missing-glyph box
+    // has none. Drawn in 宋体's stand-in at a 200 px cell.
+    const QImage img = Paint(List({Text({0, 0, 4000, 2000}, "中", "宋体")}));
+    const QRect ink = Ink(img);
+    ASSERT_FALSE(ink.isNull());
+    int longest = 0;
+    for (int x = ink.left(); x <= ink.right(); ++x) {
+        int run = 0;
+        for (int y = ink.top(); y <= ink.bottom(); ++y) {
+            run = Dark(img, x, y) ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    EXPECT_GT(longest, ink.height() * 9 / 10);
+    EXPECT_GT(ink.height(), 120);
+    EXPECT_LT(ink.width(), ink.height() * 11 / 10);
+}
+
+TEST(PainterDC, PrefixUnderlinesTheNextCharacter)
+{
+    const QImage plain = Paint(List({Text({1000, 1000, 5000, 2000}, "AB", "Arial")}));
+    const QImage marked = Paint(List({Text({1000, 1000, 5000, 2000}, "&AB", "Arial")}));
+    const QRect plainInk = Ink(plain), markedInk = Ink(marked);
+    EXPECT_GT(markedInk.bottom(), plainInk.bottom()); // the underline below A
+    EXPECT_EQ(markedInk.left(), plainInk.left());     // the '&' itself is not drawn
+    // "&&" draws one '&': as wide as "&" drawn without the prefix rule, and
+    // narrower than "&&" drawn without it.
+    QImage img = Page();
+    {
+        QPainter painter(&img);
+        CPainterDC dc(painter);
+        dc.DrawText("&&", 2, RECT{100, 0, 400, 100}, DT_SINGLELINE);
+        dc.DrawText("&", 1, RECT{100, 200, 400, 300}, DT_SINGLELINE | DT_NOPREFIX);
+        dc.DrawText("&&", 2, RECT{100, 400, 400, 500}, DT_SINGLELINE | DT_NOPREFIX);
+    }
+    const int one = Ink(img, QRect(0, 0, 800, 150)).width();
+    EXPECT_EQ(one, Ink(img, QRect(0, 200, 800, 150)).width());
+    EXPECT_GT(Ink(img, QRect(0, 400, 800, 150)).width(), one * 3 / 2);
+}
+
+TEST(PainterDC, TextBackgroundIsOpaqueWhite)
+{
+    // Text over a black image clears its cell box to white, as a fresh
+    // device context's opaque background mode does.
+    CPageItemArray items = List({Image({0, 0, 8000, 6000}, {{0}}, true), Text({1000, 1000, 7000, 2000}, "x", "Arial")});
+    const QImage img = Paint(items);
+    EXPECT_EQ(qGray(img.pixel(700, 500)), 0);   // image outside the text
+    int white = 0;
+    for (int x = 100; x < 120; ++x)
+        white += qGray(img.pixel(x, 110)) == 255;
+    EXPECT_GT(white, 10);
+    FreePageItems(items);
+}
+
+TEST(PainterDC, HostileGeometryIsCheapAndSafe)
+{
+    const RECT huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const RECT wide{INT_MIN / 2, 1000, INT_MAX, 2000};
+    CPageItemArray items = List({Frame(huge, INT_MAX), Frame(wide, 0), Text(huge, "中文 text", "宋体", DT_CENTER),
+                                 Text(wide, "wide", "Arial", DT_CENTER), Image(huge, {{0x123456, 0x654321}}, false)});
+    PageItem block;
+    block.nType = ITEM_TEXTBLOCK;
+    block.rcItem = huge;
+    SetItemFace(block, "黑体");
+    block.pszBlock = new char[8];
+    std::memcpy(block.pszBlock, "ab\ncd", 6);
+    block.nLineCount = 2;
+    block.nMaxLineLen = 2;
+    items.Add(block);
+    QElapsedTimer timer;
+    timer.start();
+    const QImage img = Paint(items, 2480, 3508); // A4 at 300 dpi
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_FALSE(img.isNull());
+    FreePageItems(items);
+}
