@@ -47,12 +47,47 @@ std::size_t Utf8SequenceLength(const std::string& s, std::size_t i)
     return n;
 }
 
-std::string Num(long long v) { return std::to_string(v); }
+// Builds one JSON object, key by key, in call order.
+class JsonLine {
+public:
+    explicit JsonLine(const char* op)
+    {
+        m_s.append("{\"op\":\"").append(op).append("\"");
+    }
+    JsonLine& Int(const char* key, long long v)
+    {
+        Key(key);
+        m_s.append(std::to_string(v));
+        return *this;
+    }
+    JsonLine& Str(const char* key, const std::string& utf8)
+    {
+        Key(key);
+        m_s.append(TraceJsonQuote(utf8));
+        return *this;
+    }
+    JsonLine& Ints(const char* key, std::initializer_list<long long> values)
+    {
+        Key(key);
+        m_s.push_back('[');
+        const char* sep = "";
+        for (long long v : values) {
+            m_s.append(sep).append(std::to_string(v));
+            sep = ",";
+        }
+        m_s.push_back(']');
+        return *this;
+    }
+    std::string Done()
+    {
+        m_s.push_back('}');
+        return std::move(m_s);
+    }
 
-std::string Quad(long long a, long long b, long long c, long long d)
-{
-    return "[" + Num(a) + "," + Num(b) + "," + Num(c) + "," + Num(d) + "]";
-}
+private:
+    void Key(const char* key) { m_s.append(",\"").append(key).append("\":"); }
+    std::string m_s;
+};
 
 } // namespace
 
@@ -107,8 +142,7 @@ int CTraceDC::SetMapMode(int mode)
     const bool known = mode == MM_TEXT || mode == MM_HIMETRIC;
     if (known)
         m_mapMode = mode;
-    Record(R"({"op":"SetMapMode","mode":)" + Num(mode) + R"(,"previous":)" +
-           Num(known ? previous : 0) + "}");
+    Record(JsonLine("SetMapMode").Int("mode", mode).Int("previous", known ? previous : 0).Done());
     return known ? previous : 0;
 }
 
@@ -116,23 +150,30 @@ int CTraceDC::SetStretchBltMode(int mode)
 {
     const int previous = m_stretchMode;
     m_stretchMode = mode;
-    Record(R"({"op":"SetStretchBltMode","mode":)" + Num(mode) + R"(,"previous":)" +
-           Num(previous) + "}");
+    Record(JsonLine("SetStretchBltMode").Int("mode", mode).Int("previous", previous).Done());
     return previous;
 }
 
 HFONT CTraceDC::CreateFont(const FontRequest& r)
 {
     const HFONT font{NewHandle()};
-    Record(R"({"op":"CreateFont","height":)" + Num(r.height) + R"(,"width":)" + Num(r.width) +
-           R"(,"escapement":)" + Num(r.escapement) + R"(,"orientation":)" + Num(r.orientation) +
-           R"(,"weight":)" + Num(r.weight) + R"(,"italic":)" + Num(r.italic) +
-           R"(,"underline":)" + Num(r.underline) + R"(,"strikeOut":)" + Num(r.strikeOut) +
-           R"(,"charSet":)" + Num(r.charSet) + R"(,"outPrecision":)" + Num(r.outPrecision) +
-           R"(,"clipPrecision":)" + Num(r.clipPrecision) + R"(,"quality":)" + Num(r.quality) +
-           R"(,"pitchAndFamily":)" + Num(r.pitchAndFamily) +
-           R"(,"face":)" + TraceJsonQuote(AnsiToUtf8(r.face)) + R"(,"handle":)" + Num(font.id) +
-           "}");
+    Record(JsonLine("CreateFont")
+               .Int("height", r.height)
+               .Int("width", r.width)
+               .Int("escapement", r.escapement)
+               .Int("orientation", r.orientation)
+               .Int("weight", r.weight)
+               .Int("italic", r.italic)
+               .Int("underline", r.underline)
+               .Int("strikeOut", r.strikeOut)
+               .Int("charSet", r.charSet)
+               .Int("outPrecision", r.outPrecision)
+               .Int("clipPrecision", r.clipPrecision)
+               .Int("quality", r.quality)
+               .Int("pitchAndFamily", r.pitchAndFamily)
+               .Str("face", AnsiToUtf8(r.face))
+               .Int("handle", font.id)
+               .Done());
     return font;
 }
 
@@ -142,8 +183,7 @@ HFONT CTraceDC::SelectFont(HFONT font) noexcept
     if (font)
         m_font = font;
     try {
-        Record(R"({"op":"SelectFont","handle":)" + Num(font.id) + R"(,"previous":)" +
-               Num(font ? previous.id : 0) + "}");
+        Record(JsonLine("SelectFont").Int("handle", font.id).Int("previous", font ? previous.id : 0).Done());
     } catch (const std::bad_alloc&) {
         // A trace that cannot grow loses the line; the selection still holds.
     }
@@ -158,7 +198,7 @@ void CTraceDC::DeleteFont(HFONT font) noexcept
         m_font = HFONT{kStockFont};
     Forget(font.id);
     try {
-        Record(R"({"op":"DeleteFont","handle":)" + Num(font.id) + "}");
+        Record(JsonLine("DeleteFont").Int("handle", font.id).Done());
     } catch (const std::bad_alloc&) {
     }
 }
@@ -168,9 +208,11 @@ int CTraceDC::DrawText(const char* text, int length, const RECT& rect, UINT form
     std::string bytes;
     if (text != nullptr && length > 0)
         bytes.assign(text, static_cast<std::size_t>(length));
-    Record(R"({"op":"DrawText","text":)" + TraceJsonQuote(AnsiToUtf8(bytes)) + R"(,"rect":)" +
-           Quad(rect.left, rect.top, rect.right, rect.bottom) + R"(,"format":)" + Num(format) +
-           "}");
+    Record(JsonLine("DrawText")
+               .Str("text", AnsiToUtf8(bytes))
+               .Ints("rect", {rect.left, rect.top, rect.right, rect.bottom})
+               .Int("format", format)
+               .Done());
     return 1;
 }
 
@@ -181,18 +223,20 @@ int CTraceDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xSrc
     const long long w = bmi ? bmi->bmiHeader.biWidth : 0;
     const long long h = bmi ? bmi->bmiHeader.biHeight : 0;
     const long long bpp = bmi ? bmi->bmiHeader.biBitCount : 0;
-    Record(R"({"op":"StretchDIBits","dest":)" + Quad(xDest, yDest, wDest, hDest) +
-           R"(,"src":)" + Quad(xSrc, ySrc, wSrc, hSrc) + R"(,"image":[)" + Num(w) + "," +
-           Num(h) + "," + Num(bpp) + R"(],"usage":)" + Num(usage) + R"(,"rop":)" + Num(rop) +
-           "}");
+    Record(JsonLine("StretchDIBits")
+               .Ints("dest", {xDest, yDest, wDest, hDest})
+               .Ints("src", {xSrc, ySrc, wSrc, hSrc})
+               .Ints("image", {w, h, bpp})
+               .Int("usage", usage)
+               .Int("rop", rop)
+               .Done());
     return hSrc < 0 ? -hSrc : hSrc;
 }
 
 HPEN CTraceDC::CreatePen(int style, int width, COLORREF color)
 {
     const HPEN pen{NewHandle()};
-    Record(R"({"op":"CreatePen","style":)" + Num(style) + R"(,"width":)" + Num(width) +
-           R"(,"color":)" + Num(color) + R"(,"handle":)" + Num(pen.id) + "}");
+    Record(JsonLine("CreatePen").Int("style", style).Int("width", width).Int("color", color).Int("handle", pen.id).Done());
     return pen;
 }
 
@@ -202,8 +246,7 @@ HPEN CTraceDC::SelectPen(HPEN pen) noexcept
     if (pen)
         m_pen = pen;
     try {
-        Record(R"({"op":"SelectPen","handle":)" + Num(pen.id) + R"(,"previous":)" +
-               Num(pen ? previous.id : 0) + "}");
+        Record(JsonLine("SelectPen").Int("handle", pen.id).Int("previous", pen ? previous.id : 0).Done());
     } catch (const std::bad_alloc&) {
     }
     return pen ? previous : HPEN{};
@@ -217,19 +260,19 @@ void CTraceDC::DeletePen(HPEN pen) noexcept
         m_pen = HPEN{kStockPen};
     Forget(pen.id);
     try {
-        Record(R"({"op":"DeletePen","handle":)" + Num(pen.id) + "}");
+        Record(JsonLine("DeletePen").Int("handle", pen.id).Done());
     } catch (const std::bad_alloc&) {
     }
 }
 
 void CTraceDC::MoveTo(int x, int y)
 {
-    Record(R"({"op":"MoveTo","x":)" + Num(x) + R"(,"y":)" + Num(y) + "}");
+    Record(JsonLine("MoveTo").Int("x", x).Int("y", y).Done());
 }
 
 void CTraceDC::LineTo(int x, int y)
 {
-    Record(R"({"op":"LineTo","x":)" + Num(x) + R"(,"y":)" + Num(y) + "}");
+    Record(JsonLine("LineTo").Int("x", x).Int("y", y).Done());
 }
 
 } // namespace vexlan
