@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# The real program on a virtual display with a small window manager. The
+# binary is copied into a temporary directory with a job named after it
+# beside it, and started without arguments, as the job producer starts it.
+#   1. It opens maximized in Print Preview (a screenshot is kept and checked
+#      for the page), the job file is gone, and after the window is closed it
+#      exits by itself with status 0.
+#   2. Print (Alt+P on the preview's toolbar) opens the print dialog; Escape
+#      cancels it and the program exits by itself.
+# Needs Xvfb, matchbox-window-manager, xdotool, wmctrl, xwininfo and
+# ImageMagick; without them it says so and passes.
+set -euo pipefail
+
+: "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}"
+for t in Xvfb matchbox-window-manager xdotool wmctrl xwininfo import convert; do
+  command -v "$t" >/dev/null || { echo "gui_xvfb: SKIP ($t missing; scripts/setup installs it)"; exit 0; }
+done
+
+work=$(mktemp -d /tmp/vexlan-xvfb.XXXXXX)
+shots="${VEXLAN_SOURCE_DIR:+$VEXLAN_SOURCE_DIR/build/e2e-screenshots}"
+shots="${shots:-$work/shots}"
+mkdir -p "$shots"
+pids=()
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "gui_xvfb: FAIL: $*" >&2; [ -f "$work/app.err" ] && tail -5 "$work/app.err" >&2; exit 1; }
+
+# A virtual screen on a free display number, and a window manager on it.
+W=1280 H=800
+Xvfb -displayfd 3 -screen 0 "${W}x${H}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.err")"
+export DISPLAY=":$(head -1 "$work/display")"
+# No key bindings of the window manager's own: its defaults take Alt+P,
+# Alt+N and Alt+C, which the preview's toolbar uses.
+: >"$work/kbdconfig"
+matchbox-window-manager -use_titlebar no -kbdconfig "$work/kbdconfig" >/dev/null 2>&1 &
+pids+=($!)
+unset QT_QPA_PLATFORM
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+
+# The program and its job, the way the producer leaves them.
+mkdir "$work/app"
+cp "$VEXLAN_BIN" "$work/app/prn"
+cat >"$work/job.json" <<'JSON'
+[
+  {"type": 3, "rect": [1000, 1000, 20000, 28000], "penWidth": 50, "color": 0},
+  {"type": 0, "rect": [1500, 1500, 19500, 3000], "text": "Vexlan 打印输出", "face": "黑体", "align": 1},
+  {"type": 3, "rect": [3000, 5000, 18000, 12000], "penWidth": 0, "color": 255}
+]
+JSON
+make_job() { "$VEXLAN_JOB_TOOL" build "$work/job.json" -o "$work/app/prn.set" >/dev/null || fail "job tool"; }
+
+# Waits for a visible window whose name matches; prints its id.
+wait_window() {
+  local id
+  for _ in $(seq 150); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to 10 s for the program to end and sets `status` to its exit
+# status (runs in this shell: only the parent can collect it).
+wait_exit() {
+  local pid=$1
+  for _ in $(seq 100); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      status=0
+      wait "$pid" || status=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# ---- 1. preview, maximized, closed by the window manager -------------------
+make_job
+"$work/app/prn" 2>"$work/app.err" &
+app=$!
+pids+=($app)
+wid=$(wait_window "^打印输出$") || fail "no main window"
+[ ! -e "$work/app/prn.set" ] || fail "the job file is still there"
+
+read -r ww wh < <(xwininfo -id "$wid" | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w, h}')
+echo "gui_xvfb: main window ${ww}x${wh} on a ${W}x${H} screen"
+[ "$ww" -ge $((W * 95 / 100)) ] && [ "$wh" -ge $((H * 90 / 100)) ] || fail "window ${ww}x${wh} is not maximized"
+
+# The preview draws the page after the window is mapped: wait until white
+# paper shows, then keep the screenshot.
+white=0
+for _ in $(seq 50); do
+  import -window root "$shots/gui_xvfb_preview.png" 2>/dev/null || true
+  white=$(convert "$shots/gui_xvfb_preview.png" -fill black +opaque white -format "%[fx:int(mean*1000)]" info: 2>/dev/null || echo 0)
+  [ "$white" -ge 150 ] && break
+  sleep 0.1
+done
+echo "gui_xvfb: screenshot $shots/gui_xvfb_preview.png (white paper ${white}/1000 of the screen)"
+[ "$white" -ge 150 ] || fail "no page visible in the preview"
+# The page is drawn: the red frame of the job is on it.
+red=$(convert "$shots/gui_xvfb_preview.png" -fill black +opaque "rgb(255,0,0)" -format "%[fx:int(mean*100000)]" info:)
+[ "$red" -gt 0 ] || fail "the page's red frame is not in the preview"
+
+wmctrl -i -c "$wid"
+wait_exit "$app" || fail "the program did not exit after its window was closed"
+[ "$status" = 0 ] || fail "exit status $status after closing the window"
+echo "gui_xvfb: closed the window, exited with 0"
+
+# ---- 2. Print, then cancel the dialog ---------------------------------------
+make_job
+"$work/app/prn" 2>"$work/app.err" &
+app=$!
+pids+=($app)
+wid=$(wait_window "^打印输出$") || fail "no main window (second run)"
+sleep 0.3
+xdotool windowactivate --sync "$wid" 2>/dev/null || true
+xdotool key alt+p
+# X11 titles carry the application name: "打印 — 打印输出".
+dlg=$(wait_window "^打印( — 打印输出)?$") || fail "no print dialog after Alt+P"
+sleep 0.3
+import -window root "$shots/gui_xvfb_print_dialog.png" 2>/dev/null || true
+echo "gui_xvfb: screenshot $shots/gui_xvfb_print_dialog.png"
+kill -0 "$app" 2>/dev/null || fail "the program ended while its print dialog was up"
+xdotool windowactivate --sync "$dlg" 2>/dev/null || true
+xdotool key Escape
+wait_exit "$app" || fail "the program did not exit after the dialog was cancelled"
+[ "$status" = 0 ] || fail "exit status $status after cancelling"
+echo "gui_xvfb: cancelled the print dialog, exited with 0"
+echo "gui_xvfb: OK"
