@@ -91,10 +91,18 @@ std::string Convert(const std::string& in, const char* from, const char* to, con
         if (r == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG)
                 continue;
-            // Invalid or incomplete sequence: replace one byte and go on.
+            // Invalid or incomplete sequence, or a character the target
+            // cannot hold: replace it and go on. From UTF-8 a well-formed
+            // character is skipped whole, so it gives one replacement.
+            std::size_t skip = 1;
+            if (std::strcmp(from, "UTF-8") == 0) {
+                const std::string rest(src, srcLeft < 4 ? srcLeft : 4);
+                if (const std::size_t n = Utf8SeqLength(rest, 0); n > 0)
+                    skip = n;
+            }
             out.append(bad);
-            ++src;
-            --srcLeft;
+            src += skip;
+            srcLeft -= skip;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
