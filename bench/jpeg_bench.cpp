@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +62,12 @@ const std::vector<uint8_t>& Picture(int kind)
     return slot;
 }
 
+// The fastest repetition is the least disturbed by other work on the machine.
+double Fastest(const std::vector<double>& v)
+{
+    return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
+}
+
 void SetLabel(benchmark::State& state, int kind)
 {
     state.SetLabel((kind == 0 ? "noise " : "smooth ") + std::to_string(Picture(kind).size() / 1024) + " KiB");
@@ -85,7 +92,7 @@ void BM_TurboJpegBare(benchmark::State& state)
     tjDestroy(tj);
     SetLabel(state, kind);
 }
-BENCHMARK(BM_TurboJpegBare)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TurboJpegBare)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 
 void BM_bImportJPG_MemFile(benchmark::State& state)
 {
@@ -103,7 +110,7 @@ void BM_bImportJPG_MemFile(benchmark::State& state)
     }
     SetLabel(state, kind);
 }
-BENCHMARK(BM_bImportJPG_MemFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_bImportJPG_MemFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 
 void BM_bImportJPG_Path(benchmark::State& state)
 {
@@ -129,7 +136,7 @@ void BM_bImportJPG_Path(benchmark::State& state)
     std::remove(name);
     SetLabel(state, kind);
 }
-BENCHMARK(BM_bImportJPG_Path)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_bImportJPG_Path)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 
 } // namespace
 
