@@ -230,6 +230,21 @@ TEST_F(PrintExitCycle, PrintThatCannotStartEndsWithFailure)
     EXPECT_EQ(m_closed, 1);
 }
 
+// The direct print command skips the dialog and needs a real queue: with
+// none, the pass is refused, nothing is printed and the program ends with a
+// failing status.
+TEST_F(PrintExitCycle, DirectPrintWithoutQueueIsRefused)
+{
+    Start();
+    QString message;
+    QObject::connect(m_view, &CVexlanView::printFailed, [&](const QString& m) { message = m; });
+    QTimer::singleShot(0, m_frame, [this] { m_frame->OnCommand(ID_FILE_PRINT_DIRECT); });
+    EXPECT_EQ(RunBounded(*m_app), 1);
+    EXPECT_TRUE(message.contains(QStringLiteral("no printer"))) << message.toStdString();
+    EXPECT_EQ(m_printed, 0);
+    EXPECT_EQ(m_closed, 1);
+}
+
 // A printer named on the command line that does not exist: no preview, the
 // program ends by itself with a failing status.
 TEST_F(PrintExitCycle, UnknownPrinterEndsWithoutPreview)
