@@ -25,15 +25,10 @@ TEST(AppStrings, ExtractSubStringOutOfRangeIsEmpty)
     EXPECT_EQ(ExtractSubString(QString(), 0), QString());
 }
 
-TEST(AppStrings, PromptsAndTips)
+TEST(AppStrings, PromptAndTipSplitAtTheNewline)
 {
-    EXPECT_EQ(LoadString(AFX_IDS_APP_TITLE), QStringLiteral("打印输出"));
-    EXPECT_EQ(LoadString(AFX_IDS_IDLEMESSAGE), QStringLiteral("就绪"));
-    EXPECT_EQ(CommandPrompt(ID_FILE_PRINT), QStringLiteral("打印活动文档"));
-    EXPECT_EQ(CommandTip(ID_FILE_PRINT), QStringLiteral("打印"));
     EXPECT_EQ(CommandPrompt(AFX_ID_PREVIEW_CLOSE), QStringLiteral("关闭打印预览模式"));
     EXPECT_EQ(CommandTip(AFX_ID_PREVIEW_CLOSE), QStringLiteral("取消预阅"));
-    EXPECT_EQ(CommandPrompt(ID_APP_EXIT), QStringLiteral("退出应用程序；提示保存文档"));
     // An entry without a tip is its own tip.
     EXPECT_EQ(CommandTip(ID_FILE_MRU_FIRST + 3), QStringLiteral("打开该文档"));
 }
@@ -52,7 +47,7 @@ TEST(AppStrings, EveryIdAppearsOnce)
             EXPECT_NE(kStringTable[i].nID, kStringTable[j].nID) << "duplicate id " << kStringTable[i].nID;
 }
 
-TEST(AppStrings, FrameCaption)
+TEST(AppStrings, FrameCaptionWithoutDocumentTitleIsTheAppTitle)
 {
     EXPECT_EQ(ComposeFrameCaption(QString(), QStringLiteral("打印输出")), QStringLiteral("打印输出"));
     EXPECT_EQ(ComposeFrameCaption(QStringLiteral("Doc"), QStringLiteral("打印输出")),
