@@ -45,7 +45,11 @@ std::string CombinePath(std::string dir, std::string file, char sep, int codePag
     if (dir.empty())
         return file;
     std::string result = dir;
-    if (result.back() != sep)
+    // The separator must be a character of its own: a double-byte character
+    // whose second byte has the separator's code (0x5C in code page 936)
+    // does not end the directory, so a separator is still added.
+    const std::size_t lastSep = MbsReverseFind(result, sep, codePage);
+    if (lastSep == std::string::npos || lastSep + 1 != result.size())
         result.push_back(sep);
     return result + GetPathName(file, sep, codePage);
 }

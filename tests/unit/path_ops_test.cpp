@@ -137,22 +137,24 @@ TEST(PathOps, GbkTrailByteIsNotASeparator)
     // A directory name with such a character.
     const std::string inDir = "C:\\" + un + "\\prn.exe";
     EXPECT_EQ(GetPathDir(inDir, '\\', CP_GBK), "C:\\" + un);
-    // CombinePath then sees a directory whose last byte is 0x5C and adds no
-    // separator: the trailing-separator test looks at the last byte alone.
-    // (Unreachable on '/' paths: no GBK trail byte is 0x2F.)
-    EXPECT_EQ(ReplacePathExt(inDir, ".set", '\\', CP_GBK), "C:\\" + un + "prn.set");
+    // The directory's last byte is 0x5C, but as the trail byte of a
+    // character: a separator is still put between directory and name.
+    EXPECT_EQ(ReplacePathExt(inDir, ".set", '\\', CP_GBK), "C:\\" + un + "\\prn.set");
 
     // The same bytes are no character in UTF-8, so there 0x5C is a backslash.
     EXPECT_EQ(GetPathName(path, '\\', CP_UTF8), ".exe");
     EXPECT_EQ(GetPathDir(path, '\\', CP_UTF8), "C:\\Tools\\" + un + "\x81");
 }
 
-TEST(PathOps, TrailingSeparatorTestLooksAtLastByteAlone)
+TEST(PathOps, TrailingSeparatorMustBeACharacterOfItsOwn)
 {
-    // The directory ends in the double-byte "運": its last byte is 0x5C, so
-    // no separator is added, as the last byte alone decides.
+    // The directory ends in the double-byte "運" (last byte 0x5C): a
+    // separator is added. A real trailing backslash is not doubled.
     const std::string dir = "C:\\\xDF\x5C";
-    EXPECT_EQ(CombinePath(dir, "y.set", '\\', CP_GBK), dir + "y.set");
+    EXPECT_EQ(CombinePath(dir, "y.set", '\\', CP_GBK), dir + "\\y.set");
+    EXPECT_EQ(CombinePath(dir + "\\", "y.set", '\\', CP_GBK), dir + "\\y.set");
+    // In UTF-8 the same 0x5C byte is a backslash of its own.
+    EXPECT_EQ(CombinePath(dir, "y.set", '\\', CP_UTF8), dir + "y.set");
 }
 
 TEST(PathOps, NativeFormsUseSlashAndProcessCodePage)
