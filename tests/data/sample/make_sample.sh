@@ -25,8 +25,14 @@ with open(sys.argv[1], "wb") as f:
 PY
 cjpeg -quality 90 -outfile "$dir/picture.jpg" "$dir/picture.ppm"
 "$tool" pack "$dir/picture.jpg" -o "$dir/picture.bpg" --seed 12345
-cp "$here/lines.txt" "$dir/lines.txt"
-"$tool" pack "$here/lines.txt" -o "$dir/lines.bin" --seed 777
+# Text files are bytes in the ANSI code page: convert the UTF-8 sample when
+# the job is made for code page 936.
+if [ "${VEXLAN_CODEPAGE:-}" = "936" ]; then
+  iconv -f UTF-8 -t GBK "$here/lines.txt" > "$dir/lines.txt"
+else
+  cp "$here/lines.txt" "$dir/lines.txt"
+fi
+"$tool" pack "$dir/lines.txt" -o "$dir/lines.bin" --seed 777
 
 sed "s|@DIR@|$dir|g" "$here/sample.json.in" > "$dir/sample.json"
 "$tool" build "$dir/sample.json" -o "$dir/sample.set"
