@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -155,38 +154,6 @@ TEST_F(ImageItemTest, BpgFailuresReleaseEverything)
         EXPECT_FALSE(Load(dir.file(c.name))) << c.name;
     }
     EXPECT_FALSE(Load(dir.file("missing.bpg")));
-}
-
-TEST_F(ImageItemTest, BpgHoldingAJpegIsNotReadAsAPlainJpegAndViceVersa)
-{
-    // The extension alone decides the reading: a plain JPEG named .bpg and
-    // a packed JPEG named .jpg both fail.
-    const std::string jpeg = SmallJpeg();
-    test::WriteFile(dir.file("plain.bpg"), jpeg);
-    test::WriteFile(dir.file("packed.jpg"), Packed(jpeg));
-    EXPECT_FALSE(Load(dir.file("plain.bpg")));
-    EXPECT_FALSE(Load(dir.file("packed.jpg")));
-}
-
-TEST_F(ImageItemTest, LoadingLeavesTheRestOfTheRecordAlone)
-{
-    test::WriteFile(dir.file("x.jpg"), SmallJpeg());
-    PageItem item = ImageRecord(dir.file("x.jpg"));
-    item.bInvert = 1;
-    item.bKeepAspect = 1;
-    item.rcItem = RECT{10, 20, 3000, 4000};
-    std::memset(item.raw, 0x5A, sizeof item.raw);
-    const PageItem before = item;
-    ASSERT_EQ(LoadImageItem(item), TRUE);
-    EXPECT_EQ(item.bInvert, 1);
-    EXPECT_EQ(item.bKeepAspect, 1);
-    EXPECT_EQ(item.rcItem.left, 10);
-    EXPECT_EQ(item.rcItem.bottom, 4000);
-    EXPECT_EQ(std::memcmp(item.raw, before.raw, sizeof item.raw), 0);
-    EXPECT_STREQ(item.szText, before.szText);
-    CPageItemArray list;
-    list.Add(item);
-    FreePageItems(list);
 }
 
 TEST_F(ImageItemTest, SeveralLoadedImagesAreReleasedExactlyOnceByFreePageItems)
