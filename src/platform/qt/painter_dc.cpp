@@ -408,7 +408,7 @@ int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xS
 HPEN CPainterDC::CreatePen(int style, int width, COLORREF color)
 {
     const uint32_t id = m_nextHandle++;
-    m_pens.insert(id, PenSpec{style, width, color});
+    m_pens.insert(id, PenRecord{style, width, color});
     return HPEN{id};
 }
 
@@ -438,16 +438,16 @@ void CPainterDC::MoveTo(int x, int y)
 
 void CPainterDC::LineTo(int x, int y)
 {
-    const PenSpec spec = m_pens.value(m_pen, PenSpec{});
+    const PenRecord penRecord = m_pens.value(m_pen, PenRecord{});
     QPointF from = ToDevice(m_curX, m_curY);
     QPointF to = ToDevice(x, y);
     m_curX = x;
     m_curY = y;
-    if (spec.style == 5) // PS_NULL
+    if (penRecord.style == 5) // PS_NULL
         return;
 
     // Width 0 (and a negative width) is the thinnest line: one device pixel.
-    const double widthPx = spec.width > 0 ? std::max(1.0, spec.width * std::fabs(PixelsPerUnitX())) : 0.0;
+    const double widthPx = penRecord.width > 0 ? std::max(1.0, penRecord.width * std::fabs(PixelsPerUnitX())) : 0.0;
     const QRectF bounds = DeviceBounds();
     const double diagonal = std::hypot(bounds.width(), bounds.height());
     const double drawnWidth = std::min(widthPx, 4 * diagonal + 4);
@@ -455,8 +455,8 @@ void CPainterDC::LineTo(int x, int y)
     if (!ClipSegment(from, to, bounds.adjusted(-reach, -reach, reach, reach)))
         return;
 
-    QPen pen(ToQColor(spec.color));
-    pen.setStyle(ToQtPenStyle(spec.style));
+    QPen pen(ToQColor(penRecord.color));
+    pen.setStyle(ToQtPenStyle(penRecord.style));
     if (drawnWidth > 0) {
         pen.setWidthF(drawnWidth);
         pen.setCapStyle(Qt::RoundCap);

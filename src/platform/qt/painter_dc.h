@@ -49,7 +49,7 @@ public:
     QPointF ToDevice(int x, int y) const;
 
 private:
-    struct PenSpec {
+    struct PenRecord {
         int style = PS_SOLID;
         int width = 0;
         COLORREF color = 0;
@@ -70,7 +70,7 @@ private:
     uint32_t m_font = 1;  // stock font
     uint32_t m_pen = 2;   // stock pen
     QHash<uint32_t, FontRequest> m_fonts;
-    QHash<uint32_t, PenSpec> m_pens;
+    QHash<uint32_t, PenRecord> m_pens;
     bool m_haveRealised = false;
     uint32_t m_realisedFont = 0;
     int m_realisedMode = 0;
