@@ -22,6 +22,10 @@ std::string ExecutablePath()
 
 std::string JobPathForExecutable(const std::string& exePath)
 {
+    // Without the executable's path there is no job to find: ".set" alone
+    // would name an unrelated file in the current directory.
+    if (exePath.empty())
+        return std::string();
     return ReplacePathExt(exePath, ".set");
 }
 

@@ -12,7 +12,8 @@ namespace vexlan {
 // cannot be had.
 std::string ExecutablePath();
 
-// The job path for an executable path: same directory and title, ".set".
+// The job path for an executable path: same directory and title, ".set";
+// empty when the executable's path is empty (no job is read or deleted).
 std::string JobPathForExecutable(const std::string& exePath);
 
 // Reads the job at `jobPath` into `list` (LoadPrintJob), then, unless

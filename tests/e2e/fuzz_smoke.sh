@@ -16,7 +16,7 @@ for f in "$fuzz_dir"/fuzz_*; do
 done
 if [ ${#targets[@]} -eq 0 ]; then
   echo "fuzz_smoke: no fuzz build in $fuzz_dir (build the 'fuzz' preset); skipped"
-  exit 0
+  exit 77
 fi
 
 work="$(mktemp -d)"

@@ -13,7 +13,7 @@ set -euo pipefail
 
 : "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}"
 for t in Xvfb matchbox-window-manager xdotool wmctrl xwininfo import convert; do
-  command -v "$t" >/dev/null || { echo "gui_xvfb: SKIP ($t missing; scripts/setup installs it)"; exit 0; }
+  command -v "$t" >/dev/null || { echo "gui_xvfb: SKIP ($t missing; scripts/setup installs it)"; exit 77; }
 done
 
 work=$(mktemp -d /tmp/vexlan-xvfb.XXXXXX)

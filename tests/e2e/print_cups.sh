@@ -11,12 +11,12 @@ set -euo pipefail
 CUPSD=/usr/sbin/cupsd
 PPD=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd
 
-if [ "$(id -u)" -ne 0 ]; then echo "print_cups: SKIP (needs root to run a scheduler)"; exit 0; fi
+if [ "$(id -u)" -ne 0 ]; then echo "print_cups: SKIP (needs root to run a scheduler)"; exit 77; fi
 for f in "$CUPSD" "$PPD"; do
-  [ -e "$f" ] || { echo "print_cups: SKIP ($f missing; scripts/setup installs it)"; exit 0; }
+  [ -e "$f" ] || { echo "print_cups: SKIP ($f missing; scripts/setup installs it)"; exit 77; }
 done
 for t in lpadmin lpstat pdftotext pdfinfo; do
-  command -v "$t" >/dev/null || { echo "print_cups: SKIP ($t missing)"; exit 0; }
+  command -v "$t" >/dev/null || { echo "print_cups: SKIP ($t missing)"; exit 77; }
 done
 
 work=$(mktemp -d /tmp/vexlan-cups.XXXXXX)
