@@ -29,6 +29,11 @@ std::string JobPathForExecutable(const std::string& exePath)
     return ReplacePathExt(exePath, ".set");
 }
 
+std::string ResolveJobPath(const std::string& given)
+{
+    return given.empty() ? JobPathForExecutable(ExecutablePath()) : given;
+}
+
 void HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob)
 {
     LoadPrintJob(jobPath, list);

@@ -16,6 +16,10 @@ std::string ExecutablePath();
 // empty when the executable's path is empty (no job is read or deleted).
 std::string JobPathForExecutable(const std::string& exePath);
 
+// The job to read: `given` when the command line named one, else the job
+// beside the executable.
+std::string ResolveJobPath(const std::string& given);
+
 // Reads the job at `jobPath` into `list` (LoadPrintJob), then, unless
 // `keepJob`, makes the file writable and deletes it. A missing file, or one
 // that cannot be deleted, is no error.

@@ -22,8 +22,7 @@ namespace {
 // output, release the items.
 int RunHeadless(int argc, char** argv, const CommandLine& cl)
 {
-    const std::string job = cl.jobPath.empty() ? JobPathForExecutable(ExecutablePath()) : cl.jobPath;
-    HandOffJob(job, ItemList, cl.keepJob);
+    HandOffJob(ResolveJobPath(cl.jobPath), ItemList, cl.keepJob);
     int status = 0;
     if (cl.dumpItems) {
         std::fputs(ItemListToJson(ItemList).c_str(), stdout);

@@ -61,8 +61,7 @@ bool CVexlanApp::InitInstance()
 void CVexlanApp::HandOff()
 {
     // The job is read and deleted before any window exists.
-    const std::string job = m_cl.jobPath.empty() ? JobPathForExecutable(ExecutablePath()) : m_cl.jobPath;
-    HandOffJob(job, ItemList, m_cl.keepJob);
+    HandOffJob(ResolveJobPath(m_cl.jobPath), ItemList, m_cl.keepJob);
 }
 
 void CVexlanApp::InitFramework()

@@ -2,7 +2,7 @@
 #include "job/item_json.h"
 
 #include "platform/codepage.h"
-#include "util/json_text.h"
+#include "platform/json_quote.h"
 
 namespace vexlan {
 namespace {

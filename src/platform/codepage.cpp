@@ -42,8 +42,46 @@ int CodePageFromCharset(const char* cs)
     return CP_SINGLE_BYTE;
 }
 
-// Decodes one UTF-8 sequence at s[pos]; returns its length, 0 when invalid.
-std::size_t Utf8SeqLength(const std::string& s, std::size_t pos)
+std::string Convert(const std::string& in, const char* from, const char* to, const char* bad)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return in;
+    std::string out;
+    out.reserve(in.size() * 2);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buf[1024];
+    while (srcLeft > 0) {
+        char* dst = buf;
+        std::size_t dstLeft = sizeof buf;
+        std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buf, static_cast<std::size_t>(dst - buf));
+        if (r == static_cast<std::size_t>(-1)) {
+            if (errno == E2BIG)
+                continue;
+            // Invalid or incomplete sequence, or a character the target
+            // cannot hold: replace it and go on. From UTF-8 a well-formed
+            // character is skipped whole, so it gives one replacement.
+            std::size_t skip = 1;
+            if (std::strcmp(from, "UTF-8") == 0) {
+                const std::string rest(src, srcLeft < 4 ? srcLeft : 4);
+                if (const std::size_t n = Utf8SequenceLength(rest, 0); n > 0)
+                    skip = n;
+            }
+            out.append(bad);
+            src += skip;
+            srcLeft -= skip;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+std::size_t Utf8SequenceLength(const std::string& s, std::size_t pos)
 {
     const auto b0 = static_cast<unsigned char>(s[pos]);
     std::size_t len;
@@ -72,45 +110,6 @@ std::size_t Utf8SeqLength(const std::string& s, std::size_t pos)
         return 0;
     return len;
 }
-
-std::string Convert(const std::string& in, const char* from, const char* to, const char* bad)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return in;
-    std::string out;
-    out.reserve(in.size() * 2);
-    char* src = const_cast<char*>(in.data());
-    std::size_t srcLeft = in.size();
-    char buf[1024];
-    while (srcLeft > 0) {
-        char* dst = buf;
-        std::size_t dstLeft = sizeof buf;
-        std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buf, static_cast<std::size_t>(dst - buf));
-        if (r == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG)
-                continue;
-            // Invalid or incomplete sequence, or a character the target
-            // cannot hold: replace it and go on. From UTF-8 a well-formed
-            // character is skipped whole, so it gives one replacement.
-            std::size_t skip = 1;
-            if (std::strcmp(from, "UTF-8") == 0) {
-                const std::string rest(src, srcLeft < 4 ? srcLeft : 4);
-                if (const std::size_t n = Utf8SeqLength(rest, 0); n > 0)
-                    skip = n;
-            }
-            out.append(bad);
-            src += skip;
-            srcLeft -= skip;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
-
-} // namespace
 
 int DetectAnsiCodePage()
 {
@@ -161,7 +160,7 @@ std::size_t CharLength(const std::string& s, std::size_t pos, int codePage)
         return (IsLeadByte(c, codePage) && pos + 1 < s.size()) ? 2 : 1;
     }
     if (codePage == CP_UTF8) {
-        std::size_t n = Utf8SeqLength(s, pos);
+        std::size_t n = Utf8SequenceLength(s, pos);
         return n == 0 ? 1 : n;
     }
     return 1;
@@ -211,7 +210,7 @@ std::string AnsiToUtf8(const std::string& bytes, int codePage)
         std::string out;
         out.reserve(bytes.size());
         for (std::size_t i = 0; i < bytes.size();) {
-            std::size_t n = Utf8SeqLength(bytes, i);
+            std::size_t n = Utf8SequenceLength(bytes, i);
             if (n == 0) {
                 out.append("\xEF\xBF\xBD");
                 ++i;

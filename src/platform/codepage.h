@@ -28,6 +28,10 @@ int DetectAnsiCodePage();
 // True when `c` starts a multibyte character in `codePage`.
 bool IsLeadByte(unsigned char c, int codePage);
 
+// Length of the valid UTF-8 sequence starting at s[pos], or 0 when the bytes
+// there do not form one (truncated, overlong, surrogate, above U+10FFFF).
+std::size_t Utf8SequenceLength(const std::string& s, std::size_t pos);
+
 // Byte length of the character starting at s[pos] (1 for single bytes and for
 // a lead byte whose trail bytes are missing at the end of the string).
 std::size_t CharLength(const std::string& s, std::size_t pos, int codePage);

@@ -2,6 +2,7 @@
 #include "platform/trace_dc.h"
 
 #include "platform/codepage.h"
+#include "platform/json_quote.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,42 +11,6 @@
 namespace vexlan {
 
 namespace {
-
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when the bytes
-// there do not form one (overlong forms, surrogates and values above
-// U+10FFFF are refused).
-std::size_t Utf8SequenceLength(const std::string& s, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    if (c < 0x80)
-        return 1;
-    std::size_t n = 0;
-    uint32_t cp = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-        cp = c & 0x1Fu;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        cp = c & 0x0Fu;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        cp = c & 0x07u;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0u) != 0x80u)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3Fu);
-    }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return n;
-}
 
 // Builds one JSON object, key by key, in call order.
 class JsonLine {
@@ -63,7 +28,7 @@ public:
     JsonLine& Str(const char* key, const std::string& utf8)
     {
         Key(key);
-        m_s.append(TraceJsonQuote(utf8));
+        m_s.append(JsonQuote(utf8));
         return *this;
     }
     JsonLine& Ints(const char* key, std::initializer_list<long long> values)
@@ -90,37 +55,6 @@ private:
 };
 
 } // namespace
-
-std::string TraceJsonQuote(const std::string& s)
-{
-    std::string out;
-    out.reserve(s.size() + 2);
-    out += '"';
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-            ++i;
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-            ++i;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-        } else if (std::size_t n = Utf8SequenceLength(s, i); n != 0) {
-            out.append(s, i, n);
-            i += n;
-        } else {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        }
-    }
-    out += '"';
-    return out;
-}
 
 void CTraceDC::Record(std::string json) { m_lines.push_back(std::move(json)); }
 

@@ -70,8 +70,4 @@ private:
     HPEN m_pen{kStockPen};
 };
 
-// `s` as a JSON string literal (quotes included). `s` must be UTF-8; bytes
-// that are not are written as U+FFFD.
-std::string TraceJsonQuote(const std::string& s);
-
 } // namespace vexlan

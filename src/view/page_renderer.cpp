@@ -7,7 +7,7 @@
 #include "view/page_renderer.h"
 
 #include "util/split_string.h"
-#include "view/fit_rect_aspect.h"
+#include "view/rect_fit.h"
 
 #include <climits>
 #include <cstring>

@@ -34,7 +34,7 @@ title = next(c for c in calls if c["op"] == "DrawText")
 assert title == {"op": "DrawText", "text": "Vexlan 打印输出 示例", "rect": [1000, -1500, 20000, -2700], "format": 0x125}, title
 fonts = [c for c in calls if c["op"] == "CreateFont"]
 assert fonts[0]["height"] == 1200 and fonts[0]["width"] == 0 and fonts[0]["face"] == "黑体" and fonts[0]["outPrecision"] == 0
-# Images: the kept-aspect one is fitted (240x160 into 8000x6000), the other inverted.
+# Images: the one that keeps its proportions is fitted (240x160 into 8000x6000), the other inverted.
 imgs = [c for c in calls if c["op"] == "StretchDIBits"]
 assert imgs[0]["dest"] == [1500, -5333, 8000, -5333] and imgs[0]["rop"] == 0xCC0020, imgs[0]
 assert imgs[1]["dest"] == [10500, -5000, 9000, -6000] and imgs[1]["rop"] == 0x330008, imgs[1]

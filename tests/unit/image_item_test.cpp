@@ -7,6 +7,7 @@
 #include "platform/image_block.h"
 
 #include "jpeg_writer.h"
+#include "image_block_books.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -43,18 +44,8 @@ PageItem ImageRecord(const std::string& path)
     return item;
 }
 
-class ImageItemTest : public ::testing::Test {
+class ImageItemTest : public test::ImageBlockBooksTest {
 protected:
-    void SetUp() override
-    {
-        liveBefore = ImageBlockLiveCount();
-        badBefore = ImageBlockBadFrees();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(ImageBlockLiveCount(), liveBefore);
-        EXPECT_EQ(ImageBlockBadFrees(), badBefore);
-    }
     // Loads and, on success, checks the item and releases it through the
     // list as the application does.
     bool Load(const std::string& path, int expectWidth = 0)
@@ -79,8 +70,6 @@ protected:
         return true;
     }
     test::TempDir dir;
-    std::size_t liveBefore = 0;
-    std::size_t badBefore = 0;
 };
 
 TEST_F(ImageItemTest, JpgExtensionInAnyCaseIsDecodedFromTheFile)

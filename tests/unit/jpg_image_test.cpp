@@ -9,6 +9,7 @@
 #include "platform/image_block.h"
 
 #include "jpeg_writer.h"
+#include "image_block_books.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -107,21 +108,7 @@ void DecodeBytes(const std::string& bytes, Decoded& out, const JpgDecodeLimits* 
                                          << want.r << "," << want.g << "," << want.b << ")";
 }
 
-class JpgImageTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        liveBefore = ImageBlockLiveCount();
-        badBefore = ImageBlockBadFrees();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(ImageBlockLiveCount(), liveBefore);
-        EXPECT_EQ(ImageBlockBadFrees(), badBefore);
-    }
-    std::size_t liveBefore = 0;
-    std::size_t badBefore = 0;
-};
+class JpgImageTest : public test::ImageBlockBooksTest {};
 
 // --- the variants that must decode -----------------------------------------
 

@@ -3,6 +3,7 @@
 // hostile rectangles.
 #include "job/page_item.h"
 #include "platform/image_block.h"
+#include "platform/json_quote.h"
 #include "platform/trace_dc.h"
 #include "view/page_renderer.h"
 
@@ -270,7 +271,7 @@ TEST(PageRenderer, ImageDestinations)
         // Stretched over the whole rectangle, drawn upright from its top.
         {{100, 200, 1100, 800}, 640, 480, false, false,
          R"({"op":"StretchDIBits","dest":[100,-200,1000,-600],"src":[0,0,640,480],"image":[640,480,8],"usage":0,"rop":13369376})"},
-        // Kept aspect: (0,0,1000,600) with 640 x 480 becomes (100,0,900,600).
+        // Kept proportions: (0,0,1000,600) with 640 x 480 becomes (100,0,900,600).
         {{0, 0, 1000, 600}, 640, 480, true, false,
          R"({"op":"StretchDIBits","dest":[100,0,800,-600],"src":[0,0,640,480],"image":[640,480,8],"usage":0,"rop":13369376})"},
         {{0, 0, 1000, 1000}, 200, 100, true, true,
@@ -427,9 +428,9 @@ TEST(PageRendererFailures, ExceptionWhileDrawingReleasesTheFont)
 
 TEST(TraceJson, QuotesAndRepairs)
 {
-    EXPECT_EQ(TraceJsonQuote("a\"b\\c\n\x01"), R"("a\"b\\c\u000a\u0001")");
-    EXPECT_EQ(TraceJsonQuote("宋体"), "\"宋体\"");
-    EXPECT_EQ(TraceJsonQuote(std::string("\xC3", 1)), "\"\xEF\xBF\xBD\"");      // cut sequence
-    EXPECT_EQ(TraceJsonQuote("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""); // surrogate
-    EXPECT_EQ(TraceJsonQuote("\xC0\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\"");    // overlong
+    EXPECT_EQ(JsonQuote("a\"b\\c\n\x01"), R"("a\"b\\c\u000a\u0001")");
+    EXPECT_EQ(JsonQuote("宋体"), "\"宋体\"");
+    EXPECT_EQ(JsonQuote(std::string("\xC3", 1)), "\"\xEF\xBF\xBD\"");      // cut sequence
+    EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""); // surrogate
+    EXPECT_EQ(JsonQuote("\xC0\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\"");    // overlong
 }

@@ -3,7 +3,7 @@
 // is at most the available size, so results that are written back are
 // clamped to the int32 range only where the rectangle itself could not hold
 // them.
-#include "view/fit_rect_aspect.h"
+#include "view/rect_fit.h"
 
 #include <algorithm>
 #include <cstdint>
