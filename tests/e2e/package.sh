@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The Debian package: made by CPack from the build under test (or the .deb
+# named by VEXLAN_DEB, e.g. scripts/package's), it holds the two programs,
+# their manual pages and the documents and nothing else, and the programs
+# work from the unpacked tree: a job built from the installed example renders
+# to PDF with nothing on stderr. The manual pages are valid roff and name
+# every option that --help names.
+set -euo pipefail
+
+: "${VEXLAN_BIN:?}"
+for tool in dpkg-deb cpack groff; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+done
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+deb="${VEXLAN_DEB:-}"
+if [ -z "$deb" ]; then
+  # The build tree is the directory above the binary that holds CPack's configuration.
+  tree="$(dirname "$VEXLAN_BIN")"
+  while [ "$tree" != / ] && [ ! -f "$tree/CPackConfig.cmake" ]; do tree="$(dirname "$tree")"; done
+  [ -f "$tree/CPackConfig.cmake" ] || { echo "no CPackConfig.cmake above $VEXLAN_BIN"; exit 1; }
+  (cd "$work" && cpack -G DEB --config "$tree/CPackConfig.cmake" -B "$work/pkg") >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; exit 1; }
+  deb="$(ls "$work"/pkg/vexlan_*.deb)"
+fi
+
+# Contents: exactly the programs, the manual pages and the documents.
+dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort >"$work/files"
+for want in ./usr/bin/vexlan ./usr/bin/vexlan-job \
+    ./usr/share/man/man1/vexlan.1.gz ./usr/share/man/man1/vexlan-job.1.gz \
+    ./usr/share/doc/vexlan/README.md ./usr/share/doc/vexlan/job-format.md \
+    ./usr/share/doc/vexlan/packed-format.md ./usr/share/doc/vexlan/examples/slip.json; do
+  grep -qxF "$want" "$work/files" || { echo "missing from the package: $want"; exit 1; }
+done
+if grep -vE '^\./usr/(bin/vexlan(-job)?|share/man/man1/[^/]+\.1\.gz|share/doc/vexlan/.+)$' "$work/files"; then
+  echo "unexpected files in the package (above)"; exit 1
+fi
+
+# Control fields: the version the program reports, library dependencies
+# from dpkg-shlibdeps, the fonts it draws with.
+dpkg-deb -x "$deb" "$work/root"
+bin="$work/root/usr/bin"
+version="$("$bin/vexlan" --version)"
+[ "$version" = "vexlan $(dpkg-deb -f "$deb" Version)" ] || { echo "version mismatch: $version"; exit 1; }
+depends="$(dpkg-deb -f "$deb" Depends)"
+for dep in libqt6printsupport6 libjpeg62-turbo zlib1g fonts-wqy-zenhei fonts-liberation2 fonts-dejavu-core; do
+  [[ "$depends" == *"$dep"* ]] || { echo "Depends lacks $dep: $depends"; exit 1; }
+done
+if readelf -d "$bin/vexlan" "$bin/vexlan-job" | grep -iE 'rpath|runpath'; then
+  echo "installed programs carry a library search path"; exit 1
+fi
+
+# The unpacked programs make and render a job; a run without a window says
+# nothing on stderr, even where XDG_RUNTIME_DIR is unset (cron, services).
+export VEXLAN_CODEPAGE=936
+"$bin/vexlan-job" build "$work/root/usr/share/doc/vexlan/examples/slip.json" -o "$work/slip.set"
+env -u XDG_RUNTIME_DIR "$bin/vexlan" --job "$work/slip.set" --pdf "$work/slip.pdf" 2>"$work/stderr"
+[ ! -s "$work/stderr" ] || { echo "stderr of a PDF run:"; cat "$work/stderr"; exit 1; }
+[ ! -e "$work/slip.set" ] || { echo "the job was not consumed"; exit 1; }
+[ "$(head -c 5 "$work/slip.pdf")" = "%PDF-" ] || { echo "no PDF written"; exit 1; }
+
+# Manual pages: no roff warnings, the version filled in, every option of
+# --help documented.
+check_page() {  # check_page PAGE HELP_TEXT
+  zcat "$work/root/usr/share/man/man1/$1.1.gz" >"$work/$1.1"
+  LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$work/$1.1" 2>"$work/groff.err"
+  [ ! -s "$work/groff.err" ] || { echo "$1.1:"; cat "$work/groff.err"; exit 1; }
+  grep -q "Vexlan ${version#vexlan }" "$work/$1.1" || { echo "$1.1 lacks the version"; exit 1; }
+  LC_ALL=C.UTF-8 groff -man -Tutf8 -P-cbou "$work/$1.1" 2>/dev/null >"$work/$1.txt"
+  for opt in $(grep -oE -- '--[a-z][a-z-]*' <<<"$2" | sort -u); do
+    grep -qF -- "$opt" "$work/$1.txt" || { echo "$1(1) does not document $opt"; exit 1; }
+  done
+}
+check_page vexlan "$("$bin/vexlan" --help)"
+check_page vexlan-job "$("$bin/vexlan-job" --help)"
+echo "package ok: $(basename "$deb")"
