@@ -1,9 +1,11 @@
 // LoadTextBlockItem: reads a ".bin" packed text or a ".txt" text file into a
-// text block, counting its lines and measuring the longest one in bytes.
+// text block, counting its lines and measuring the longest one (in bytes;
+// in UTF-8 as its characters would take in code page 936, LayoutLineLength).
 #include "job/text_block_item.h"
 
 #include "job/packed_file.h"
 #include "platform/codepage.h"
+#include "platform/display_width.h"
 #include "platform/file.h"
 #include "util/split_string.h"
 
@@ -42,7 +44,7 @@ void LoadPackedText(const std::string& path, std::string& text, PageItem& item)
     item.nLineCount = static_cast<UINT>(count);
     item.nMaxLineLen = 0;
     for (int i = 0; i < count; ++i) {
-        const std::size_t len = pieces[static_cast<std::size_t>(i)].size();
+        const std::size_t len = LayoutLineLength(pieces[static_cast<std::size_t>(i)], AnsiCodePage());
         if (len > item.nMaxLineLen)
             item.nMaxLineLen = static_cast<UINT>(len);
     }
@@ -63,7 +65,8 @@ bool LoadPlainText(const std::string& path, std::string& text, PageItem& item)
         if (item.nLineCount < UINT_MAX)
             ++item.nLineCount;
         // A line longer than the field can count is measured as UINT_MAX.
-        const UINT len = line.size() < UINT_MAX ? static_cast<UINT>(line.size()) : UINT_MAX;
+        const std::size_t measured = LayoutLineLength(line, AnsiCodePage());
+        const UINT len = measured < UINT_MAX ? static_cast<UINT>(measured) : UINT_MAX;
         if (len >= item.nMaxLineLen)
             item.nMaxLineLen = len;
     }

@@ -235,4 +235,52 @@ std::string Utf8ToAnsi(const std::string& utf8, int codePage)
 
 std::string Utf8ToAnsi(const std::string& utf8) { return Utf8ToAnsi(utf8, AnsiCodePage()); }
 
+std::size_t CodePageCharBytes(const char* utf8, std::size_t len, int codePage)
+{
+    if (codePage == CP_UTF8)
+        return len;
+    // One converter per thread, kept open for the code page last asked for:
+    // callers ask character by character.
+    struct Converter {
+        int codePage = 0;
+        iconv_t cd = reinterpret_cast<iconv_t>(-1);
+        ~Converter() { Close(); }
+        void Close()
+        {
+            if (cd != reinterpret_cast<iconv_t>(-1))
+                iconv_close(cd);
+            cd = reinterpret_cast<iconv_t>(-1);
+        }
+    };
+    thread_local Converter conv;
+    if (conv.codePage != codePage) {
+        conv.Close();
+        conv.cd = iconv_open(IconvName(codePage), "UTF-8");
+        conv.codePage = codePage;
+    }
+    if (conv.cd == reinterpret_cast<iconv_t>(-1))
+        return 0;
+    char out[8];
+    char* src = const_cast<char*>(utf8);
+    std::size_t srcLeft = len;
+    char* dst = out;
+    std::size_t dstLeft = sizeof out;
+    const std::size_t r = iconv(conv.cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
+    if (r == static_cast<std::size_t>(-1) || srcLeft != 0)
+        return 0;
+    return sizeof out - dstLeft;
+}
+
+std::size_t FindUnheldChar(const std::string& utf8, int codePage)
+{
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t n = Utf8SequenceLength(utf8, i);
+        if (n == 0 || (n > 1 && CodePageCharBytes(utf8.data() + i, n, codePage) == 0))
+            return i;
+        i += n;
+    }
+    return std::string::npos;
+}
+
 } // namespace vexlan

@@ -60,4 +60,14 @@ std::string AnsiToUtf8(const std::string& bytes);
 std::string Utf8ToAnsi(const std::string& utf8, int codePage);
 std::string Utf8ToAnsi(const std::string& utf8);
 
+// Bytes that the one character `utf8` (a valid UTF-8 sequence of `len`
+// bytes) takes in `codePage`: 1 or 2 in code page 936, 1 in a single-byte
+// set, `len` in UTF-8; 0 when the code page cannot hold it.
+std::size_t CodePageCharBytes(const char* utf8, std::size_t len, int codePage);
+
+// Position of the first character of `utf8` that `codePage` cannot hold (a
+// byte outside any valid UTF-8 sequence counts as one), or std::string::npos
+// when the code page holds them all.
+std::size_t FindUnheldChar(const std::string& utf8, int codePage);
+
 } // namespace vexlan

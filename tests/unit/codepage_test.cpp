@@ -269,3 +269,26 @@ TEST(CodePage, GbkRoundTrip)
     EXPECT_NE(gbk, utf8);
     EXPECT_EQ(AnsiToUtf8(gbk, CP_GBK), utf8);
 }
+
+TEST(CodePage, WhichCharactersACodePageHolds)
+{
+    const auto npos = std::string::npos;
+    struct Row {
+        std::string utf8;
+        int codePage;
+        std::size_t firstUnheld;
+        std::size_t lastCharBytes; // of the last character, in the code page
+    } rows[] = {
+        {"ab 中", CP_GBK, npos, 2},   {"€", CP_GBK, npos, 1},      {"a¥", CP_GBK, 1, 0},
+        {"x😀", CP_GBK, 1, 0},        {"é", CP_SINGLE_BYTE, npos, 1}, {"a中", CP_SINGLE_BYTE, 1, 0},
+        {"😀", CP_UTF8, npos, 4},     {"a\xFF", CP_UTF8, 1, 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.utf8 + " cp " + std::to_string(r.codePage));
+        EXPECT_EQ(FindUnheldChar(r.utf8, r.codePage), r.firstUnheld);
+        std::size_t last = r.utf8.size() - 1;
+        while (last > 0 && (static_cast<unsigned char>(r.utf8[last]) & 0xC0) == 0x80)
+            --last;
+        EXPECT_EQ(CodePageCharBytes(r.utf8.data() + last, r.utf8.size() - last, r.codePage), r.lastCharBytes);
+    }
+}

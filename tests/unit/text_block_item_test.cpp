@@ -6,6 +6,7 @@
 
 #include "job/packed_writer.h"
 #include "job/text_block_item.h"
+#include "platform/codepage.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,31 @@ TEST(LoadTextBlockItem, LongLinesAreMeasuredInFull)
     const std::string longLine(100000, 'w');
     test::WriteFile(dir.file("long.txt"), "a\n" + longLine + "\nb");
     ExpectLoaded(Load(dir.file("long.txt")), {"", "", "a\n" + longLine + "\nb", 3, 100000});
+}
+
+TEST(LoadTextBlockItem, Utf8BlockMeasuresAsTheSameBlockInCodePage936)
+{
+    const std::string utf8 = "发货单 Invoice\r\n合计：356.00 元\r\n";
+    test::TempDir dir;
+    const int saved = AnsiCodePage();
+    for (const char* ext : {".txt", ".bin"}) {
+        SCOPED_TRACE(ext);
+        UINT measured[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            const int cp = i == 0 ? CP_UTF8 : CP_GBK;
+            const std::string path = dir.file(std::to_string(cp) + ext);
+            const std::string text = Utf8ToAnsi(utf8, cp);
+            if (ext[1] == 't')
+                test::WriteFile(path, text);
+            else
+                WritePacked(path, text);
+            SetAnsiCodePage(cp);
+            measured[i] = Load(path).maxLineLen;
+        }
+        EXPECT_EQ(measured[0], 15u);
+        EXPECT_EQ(measured[1], 15u);
+    }
+    SetAnsiCodePage(saved);
 }
 
 } // namespace
