@@ -1,11 +1,15 @@
-// The windowed run and --print: the Qt application, then the application
-// object's start-up and message loop.
+// The windowed run and --print: the checks that come before the job is
+// touched, the Qt application, then the application object's start-up and
+// message loop.
 #include "app/gui_run.h"
 
+#include "app/job_handoff.h"
+#include "app/qt_startup.h"
 #include "app/vexlan_app.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace vexlan {
@@ -13,10 +17,25 @@ namespace vexlan {
 int RunApplication(int argc, char** argv, const CommandLine& cl)
 {
     // --print shows no window: it needs no display, and runs without one.
-    if (cl.print && std::getenv("QT_QPA_PLATFORM") == nullptr)
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (cl.print && (platform == nullptr || *platform == '\0'))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Without a display the preview cannot open; the job stays where it is
+    // for a run that can show it.
+    if (!cl.print && !DisplayUsable(std::getenv)) {
+        std::fputs("vexlan: no display to show the preview on (DISPLAY is not set); "
+                   "the job is kept (--print, --pdf and --png need none)\n",
+                   stderr);
+        return 1;
+    }
+    CommandLine started = cl;
+    started.jobPath = ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr);
+
+    // --print writes nothing on stderr but its own lines.
+    InstallQtMessageFilter(cl.print);
     QApplication qapp(argc, argv);
-    CVexlanApp app(cl);
+    QtStarted();
+    CVexlanApp app(started);
     if (!app.InitInstance())
         return app.GetExitCode();
     return app.Run();

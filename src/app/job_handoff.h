@@ -1,5 +1,12 @@
 // The job hand-off of start-up: where the job file is, reading it into the
 // item list, and removing it afterwards whatever the reader found.
+//
+// The job lies beside the name the program was started under. A producer
+// that uses an installed program through a symbolic link of its own
+// (/opt/shop/slip -> /usr/bin/vexlan) writes /opt/shop/slip.set and starts
+// /opt/shop/slip: the link's directory and name count, not the installed
+// file's. The started name is trusted only when it names the running
+// executable; otherwise the executable's own path serves.
 #pragma once
 
 #include "job/page_item.h"
@@ -8,21 +15,36 @@
 
 namespace vexlan {
 
-// The running executable's full path (from /proc/self/exe), or empty when it
-// cannot be had.
+// The running executable's full path (from /proc/self/exe, links resolved),
+// or empty when it cannot be had.
 std::string ExecutablePath();
+
+// The name the program was started under, as the shell found it: `argv0`
+// when it holds a '/' (joined to `cwd` when relative), else the first
+// executable regular file named `argv0` in the directories of `pathEnv` (an
+// empty entry means `cwd`). Not canonicalised: a link keeps its own
+// directory and name. Empty when nothing is found or `argv0` is null/empty.
+std::string StartedName(const char* argv0, const char* pathEnv, const std::string& cwd);
+
+// The executable path the job is found beside: StartedName when it names the
+// running executable (same device and inode as /proc/self/exe, links
+// followed), else ExecutablePath().
+std::string StartedExecutablePath(const char* argv0, const char* pathEnv, const std::string& cwd);
 
 // The job path for an executable path: same directory and title, ".set";
 // empty when the executable's path is empty (no job is read or deleted).
 std::string JobPathForExecutable(const std::string& exePath);
 
 // The job to read: `given` when the command line named one, else the job
-// beside the executable.
-std::string ResolveJobPath(const std::string& given);
+// beside the started executable (`argv0` as main received it, with this
+// process's PATH and working directory; null: the executable's own path).
+std::string ResolveJobPath(const std::string& given, const char* argv0 = nullptr);
 
 // Reads the job at `jobPath` into `list` (LoadPrintJob), then, unless
-// `keepJob`, makes the file writable and deletes it. A missing file, or one
-// that cannot be deleted, is no error.
+// `keepJob`, removes the file. A missing file, or one that cannot be
+// removed, is no error. Only a regular file or a symbolic link is removed
+// (the link itself, never what it points to); a FIFO, device or directory
+// found under the job's name stays.
 void HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob);
 
 } // namespace vexlan

@@ -4,6 +4,7 @@
 #include "app/gui_run.h"
 #include "app/headless_output.h"
 #include "app/job_handoff.h"
+#include "app/qt_startup.h"
 #include "job/item_json.h"
 #include "job/page_item.h"
 #include "platform/codepage.h"
@@ -22,16 +23,24 @@ namespace {
 // output, release the items.
 int RunHeadless(int argc, char** argv, const CommandLine& cl)
 {
-    HandOffJob(ResolveJobPath(cl.jobPath), ItemList, cl.keepJob);
+    HandOffJob(ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr), ItemList, cl.keepJob);
     int status = 0;
     if (cl.dumpItems) {
         std::fputs(ItemListToJson(ItemList).c_str(), stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fputs("vexlan: cannot write the item list to standard output\n", stderr);
+            status = 1;
+        }
     } else {
         // Fonts and painting need a Qt application; no window is shown, so
         // the offscreen platform serves when none is named.
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        const char* platform = std::getenv("QT_QPA_PLATFORM");
+        if (platform == nullptr || *platform == '\0')
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Qt's own diagnostics stay off stderr; ours are the only lines.
+        InstallQtMessageFilter(true);
         QApplication app(argc, argv);
+        QtStarted();
         if (cl.trace)
             status = RunTrace(ItemList);
         else if (!cl.pdfFile.empty())

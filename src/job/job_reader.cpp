@@ -4,6 +4,7 @@
 #include "job/image_item.h"
 #include "job/text_block_item.h"
 #include "platform/bytes.h"
+#include "platform/file.h"
 
 #include <cstdio>
 
@@ -32,7 +33,7 @@ bool ReadWhole(std::FILE* f, uint8_t* buf, std::size_t n) { return std::fread(bu
 void LoadPrintJob(std::string path, CPageItemArray& list)
 {
     list.RemoveAll();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenRegularFile(path);
     if (f == nullptr)
         return;
 

@@ -3,9 +3,36 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vexlan {
+
+std::FILE* OpenRegularFile(const std::string& path)
+{
+    // A quick look first, so that a device is not even opened (opening one
+    // can have effects of its own); the check that counts is the fstat on
+    // the descriptor, which is the file that will be read whatever was
+    // renamed meanwhile. O_NONBLOCK makes opening a FIFO return at once
+    // instead of waiting for a writer.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return nullptr;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE* f = fdopen(fd, "rb");
+    if (f == nullptr)
+        close(fd);
+    return f;
+}
 
 CFile::~CFile()
 {
@@ -18,16 +45,8 @@ bool CFile::Open(const std::string& path, UINT /*flags*/)
     Close();
     // Text and binary mode read the same bytes here; CStdioFile does the
     // line-end handling itself.
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return false;
-    struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
-        return false;
-    }
-    m_file = f;
-    return true;
+    m_file = OpenRegularFile(path);
+    return m_file != nullptr;
 }
 
 UINT CFile::Read(void* buffer, UINT count)

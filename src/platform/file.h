@@ -16,6 +16,12 @@
 
 namespace vexlan {
 
+// Opens `path` for binary reading when it names a regular file, following
+// links. Never blocks: a FIFO, device, directory or socket is refused before
+// any read, as a file that cannot be opened is. Returns the open stream (the
+// caller closes it), or nullptr.
+std::FILE* OpenRegularFile(const std::string& path);
+
 class CFile {
 public:
     enum OpenFlags : UINT {

@@ -2,7 +2,9 @@
 # End to end: the job hand-off of the real binary. A job built with
 # vexlan-job is read (--dump-items shows what would be printed) and then
 # deleted, whatever it held; the job beside the executable is found from the
-# executable's own path; bad usage exits 2 with one line on stderr.
+# name it was started under (a producer's link included); non-regular files
+# never block; without a display the job is kept; bad usage exits 2 with one
+# line on stderr.
 #
 # Needs VEXLAN_BIN and VEXLAN_JOB_TOOL (set by ctest) and python3.
 set -euo pipefail
@@ -197,6 +199,48 @@ gone "$T/app/a.b.set" "a.b.exe"
 # No job beside it: an empty page, no error.
 out=$(cd / && "$T/app/a.b.exe" --dump-items) || fail "no job beside the executable: exit status $?"
 same_json "no job beside the executable" "$out" "[]"
+
+# A producer's symbolic link to the program: the job beside the link, under
+# its name, whether started by path, relative path or bare name on PATH.
+mkdir "$T/shop"
+ln -s "$VEXLAN_BIN" "$T/shop/slip"
+for how in "$T/shop/slip" shop/slip slip; do
+    build_job "$TWO" "$T/shop/slip.set"
+    out=$(cd "$T" && PATH="$T/shop:$PATH" $how --dump-items) || fail "link started as $how: exit status $?"
+    same_json "job beside the link, started as $how" "$out" "$TWO_OUT"
+    gone "$T/shop/slip.set" "link started as $how"
+done
+
+# --- Non-regular files never block. A FIFO as the job reads as a missing
+# job and stays (it is no job file); a FIFO named by an item ends the page as
+# an unreadable file does.
+for f in fifo.jpg:1 fifo.txt:2; do
+    build_job '[{"type": 0, "rect": [1, 2, 3, 4], "text": "a", "face": "F"},
+        {"type": '"${f#*:}"', "rect": [0, 0, 1, 1], "path": "'"$T/${f%:*}"'"}]' "$T/${f%:*}.set"
+done
+mkfifo "$T/fifo.set" "$T/fifo.jpg" "$T/fifo.txt"
+for job in fifo.set fifo.jpg.set fifo.txt.set; do
+    out=$(timeout 10 "$VEXLAN_BIN" --job "$T/$job" --dump-items) || fail "$job: exit status $?"
+    same_json "$job, FIFO" "$out" "$([ $job = fifo.set ] && echo '[]' || echo "$FIRST_OUT")"
+done
+[ -p "$T/fifo.set" ] || fail "FIFO job: the FIFO was removed"
+
+# --- No display for the preview (or one that cannot be reached): one line,
+# status 1, the job kept for a later run. A failed write of the item list is
+# a failure too.
+build_job "$TWO" "$T/later.set"
+for setting in DISPLAY= DISPLAY=:54321 "QT_QPA_PLATFORM=xcb WAYLAND_DISPLAY=wayland-0" \
+    "QT_QPA_PLATFORM=wayland;xcb DISPLAY=:54321"; do
+    rc=0
+    # shellcheck disable=SC2086 # the settings are split on purpose
+    env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u DISPLAY $setting timeout 20 "$VEXLAN_BIN" \
+        --job "$T/later.set" >/dev/null 2>"$T/stderr" || rc=$?
+    [ "$rc" -eq 1 ] && [ "$(wc -l <"$T/stderr")" -eq 1 ] && [ -f "$T/later.set" ] ||
+        fail "$setting: status $rc, stderr: $(cat "$T/stderr"), or the job is gone"
+done
+rc=0
+"$VEXLAN_BIN" --job "$T/later.set" --dump-items >/dev/full 2>"$T/stderr" || rc=$?
+[ "$rc" -eq 1 ] && [ "$(wc -l <"$T/stderr")" -eq 1 ] || fail "--dump-items >/dev/full: status $rc"
 
 # --- 3. Bad usage: exit 2, nothing on stdout, one line on stderr.
 for args in "--bogus" "--job" "--png out.png --dpi" "--png out.png --dpi 0" "--dump-items --trace" \

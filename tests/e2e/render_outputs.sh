@@ -93,4 +93,12 @@ set -e
 [ "$st" -eq 1 ] || fail "huge png exit $st"
 grep -q 'too large' "$work/err" || fail "huge png message: $(cat "$work/err")"
 [ ! -e "$work/huge.png" ] || fail "huge png written"
+# Window-less runs write nothing on stderr but our own lines, also with no
+# XDG_RUNTIME_DIR and no platform named (as from cron or a service).
+for args in --trace --dump-items "--pdf $work/q.pdf" "--png $work/q.png --dpi 20" --print; do
+    # shellcheck disable=SC2086 # the arguments are split on purpose
+    env -u XDG_RUNTIME_DIR -u QT_QPA_PLATFORM "$VEXLAN_BIN" --job "$job" --keep-job $args \
+        >/dev/null 2>"$work/err" || [ "$args" = --print ] || fail "$args exit status"
+    ! grep -v '^vexlan: ' "$work/err" || fail "$args: stderr carries more than our lines"
+done
 echo "render outputs: ok"

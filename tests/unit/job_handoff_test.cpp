@@ -1,5 +1,6 @@
-// Tests of the job hand-off: the job path from the executable's path, and
-// that the job file is consumed (or kept) whatever the reader found.
+// Tests of the job hand-off: the job path from the name the program was
+// started under, and that the job file is consumed (or kept) whatever the
+// reader found.
 #include "app/job_handoff.h"
 #include "job/job_reader.h"
 #include "platform/bytes.h"
@@ -81,6 +82,33 @@ TEST(JobHandoff, EmptyJobPathTouchesNothing)
     EXPECT_EQ(list.GetSize(), 0u);
     EXPECT_TRUE(fs::exists(dir.path() / ".set"));
     fs::current_path(old);
+}
+
+TEST(JobHandoff, StartedNameCountsOnlyWhenItIsThisProgram)
+{
+    test::TempDir dir;
+    const std::string d = dir.path().string(), self = ExecutablePath(), slip = d + "/bin/slip";
+    for (const char* sub : {"bin", "plain", "dirs", "dirs/slip"})
+        fs::create_directory(dir.file(sub));
+    fs::create_symlink(self, slip);
+    test::WriteFile(dir.file("plain/slip"), "not executable");
+    const std::string shadowed = d + "/dirs:" + d + "/plain:" + d + "/bin";
+    const struct {
+        std::string argv0, pathEnv, cwd, expected;
+    } cases[] = {
+        {slip, "", "/", slip},                        // a path: the link, not its target
+        {"bin/slip", "", d, slip},                    // relative to the working directory
+        {"slip", "/no/such:" + d + "/bin", "/", slip}, // found on PATH
+        {"slip", shadowed, "/", slip},                // directories and plain files skipped
+        {"slip", "/no/such::/x", d + "/bin", slip},   // an empty entry is the working directory
+        {"slip", "/usr/bin:/bin", "/", self},         // not on PATH
+        {"sh", "/usr/bin:/bin", "/", self},           // another program of that name
+        {"", d + "/bin", "/", self},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.argv0 + " PATH=" + c.pathEnv + " cwd=" + c.cwd);
+        EXPECT_EQ(StartedExecutablePath(c.argv0.c_str(), c.pathEnv.c_str(), c.cwd), c.expected);
+    }
 }
 
 } // namespace

@@ -1,0 +1,129 @@
+// Qt start-up checks and message filtering (see qt_startup.h).
+#include "app/qt_startup.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexlan {
+namespace {
+
+struct HeldMessage {
+    QtMsgType type;
+    std::string category;
+    QString text;
+};
+
+// The handler is a plain function: its state lives here, for the process.
+QtMessageHandler g_previous = nullptr;
+bool g_quiet = false;
+bool g_starting = false;
+std::vector<HeldMessage> g_held;
+
+bool IsSet(const EnvLookup& env, const char* name)
+{
+    const char* value = env(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Whether one platform name of QT_QPA_PLATFORM's list can show a window.
+bool PlatformUsable(std::string_view entry, const EnvLookup& env)
+{
+    const std::string_view name = entry.substr(0, entry.find(':'));
+    if (name == "xcb")
+        return IsSet(env, "DISPLAY");
+    if (name.substr(0, 7) == "wayland")
+        return IsSet(env, "WAYLAND_DISPLAY");
+    return !name.empty();
+}
+
+// Why the platform could not start: a plugin's own message says it best
+// ("could not connect to display :1"), then the plugin loader's ("could not
+// find the Qt platform plugin"); Qt's fatal one only says that it gave up.
+QString StartFailureReason(const QString& fatal)
+{
+    const QString* why = &fatal;
+    int rank = 0;
+    for (const HeldMessage& m : g_held) {
+        const bool platform = m.category.rfind("qt.qpa.", 0) == 0;
+        const int r = !platform ? 0 : m.category == "qt.qpa.plugin" ? 1 : 2;
+        if (r > rank) {
+            rank = r;
+            why = &m.text;
+        }
+    }
+    return *why;
+}
+
+void FilterMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        if (g_starting) {
+            // A start-up that cannot reach a window system is an ordinary
+            // failure.
+            std::fprintf(stderr, "vexlan: cannot start the window system: %s\n",
+                         StartFailureReason(text).section(QLatin1Char('\n'), 0, 0)
+                             .toLocal8Bit().constData());
+            std::fflush(nullptr);
+            std::_Exit(1);
+        }
+        std::fprintf(stderr, "vexlan: %s\n",
+                     text.section(QLatin1Char('\n'), 0, 0).toLocal8Bit().constData());
+        return; // Qt aborts
+    }
+    if (g_starting) {
+        g_held.push_back({type, context.category != nullptr ? context.category : "", text});
+        return;
+    }
+    if (g_quiet)
+        return;
+    if (g_previous != nullptr)
+        g_previous(type, context, text);
+}
+
+} // namespace
+
+bool DisplayUsable(const EnvLookup& env)
+{
+    const char* chosen = env("QT_QPA_PLATFORM");
+    if (chosen == nullptr || *chosen == '\0')
+        return IsSet(env, "DISPLAY") || IsSet(env, "WAYLAND_DISPLAY");
+    const std::string_view list(chosen);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = std::min(list.find(';', start), list.size());
+        if (PlatformUsable(list.substr(start, end - start), env))
+            return true;
+        if (end == list.size())
+            return false;
+        start = end + 1;
+    }
+}
+
+void InstallQtMessageFilter(bool quiet)
+{
+    g_quiet = quiet;
+    g_starting = true;
+    QtMessageHandler previous = qInstallMessageHandler(FilterMessage);
+    if (previous != FilterMessage)
+        g_previous = previous;
+}
+
+void QtStarted()
+{
+    g_starting = false;
+    std::vector<HeldMessage> held;
+    held.swap(g_held);
+    if (g_quiet || g_previous == nullptr)
+        return;
+    for (const HeldMessage& m : held)
+        g_previous(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.c_str()), m.text);
+}
+
+} // namespace vexlan
