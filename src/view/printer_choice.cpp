@@ -33,10 +33,27 @@ PrinterChoice ChoosePrinter(const QString& requested, const QStringList& availab
     return choice;
 }
 
+PrinterRequest RequestedPrinter(const QString& commandLine, const QString& lpdest, const QString& printerEnv)
+{
+    if (!commandLine.isEmpty())
+        return {commandLine, QString()};
+    if (!lpdest.isEmpty())
+        return {lpdest, QStringLiteral("LPDEST")};
+    if (!printerEnv.isEmpty() && printerEnv != QLatin1String("lp"))
+        return {printerEnv, QStringLiteral("PRINTER")};
+    return {};
+}
+
 bool SelectPrinter(QPrinter& printer, const QString& requested, bool allowPdf, QString& error)
 {
-    const PrinterChoice choice = ChoosePrinter(requested, QPrinterInfo::availablePrinterNames(),
-                                               QPrinterInfo::defaultPrinterName(), allowPdf);
+    // Qt itself would quietly fall back on the default queue when the
+    // variables name one that does not exist; lp refuses, and so do we.
+    const PrinterRequest request =
+        RequestedPrinter(requested, qEnvironmentVariable("LPDEST"), qEnvironmentVariable("PRINTER"));
+    PrinterChoice choice = ChoosePrinter(request.name, QPrinterInfo::availablePrinterNames(),
+                                         QPrinterInfo::defaultPrinterName(), allowPdf);
+    if (choice.kind == PrinterChoice::None && !request.origin.isEmpty())
+        choice.error += QStringLiteral(" (named by %1)").arg(request.origin);
     switch (choice.kind) {
     case PrinterChoice::Queue:
         printer.setOutputFormat(QPrinter::NativeFormat);

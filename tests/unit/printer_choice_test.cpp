@@ -51,5 +51,23 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"NoQueueDirectPrint", "", {}, "", false, PrinterChoice::None, "", "no printer"}),
     [](const ::testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 
+TEST(RequestedPrinter, CommandLineThenLpdestThenPrinterAsLpTakesThem)
+{
+    struct Row {
+        const char *commandLine, *lpdest, *printer, *name, *origin;
+    } rows[] = {
+        {"Cmd", "L", "P", "Cmd", ""},
+        {"", "L", "P", "L", "LPDEST"},
+        {"", "", "NoSuchQueue", "NoSuchQueue", "PRINTER"},
+        {"", "", "lp", "", ""},  // lp's own name for "the default"
+        {"", "", "", "", ""},
+    };
+    for (const Row& r : rows) {
+        const PrinterRequest req = RequestedPrinter(r.commandLine, r.lpdest, r.printer);
+        EXPECT_EQ(req.name.toStdString(), r.name) << r.printer;
+        EXPECT_EQ(req.origin.toStdString(), r.origin) << r.printer;
+    }
+}
+
 } // namespace
 } // namespace vexlan
