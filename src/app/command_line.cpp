@@ -7,7 +7,7 @@ namespace vexlan {
 
 std::string UsageText()
 {
-    return "usage: vexlan [--job PATH] [--keep-job]\n"
+    return "usage: vexlan [--job PATH] [--keep-job] [--strict]\n"
            "              [--print [--printer NAME] | --pdf FILE | --png FILE [--dpi N] |\n"
            "               --dump-items | --trace]\n"
            "\n"
@@ -23,8 +23,13 @@ std::string UsageText()
            "  --dpi N           with --png: resolution (default 300)\n"
            "  --dump-items      print the loaded item list as JSON\n"
            "  --trace           print each drawing call of one rendering as a JSON line\n"
+           "  --strict          after the output, end with status 3 if the job gave\n"
+           "                    warnings (\"vexlan: warning: ...\" lines on stderr)\n"
            "  --help            show this text\n"
-           "  --version         show the version\n";
+           "  --version         show the version\n"
+           "\n"
+           "Exit status: 0 done; 1 the output could not be produced; 2 bad usage or\n"
+           "an unknown VEXLAN_CODEPAGE; 3 done, but the job gave warnings (--strict).\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error)
@@ -75,6 +80,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             out.dumpItems = true;
         } else if (a == "--trace") {
             out.trace = true;
+        } else if (a == "--strict") {
+            out.strict = true;
         } else if (a == "--help" || a == "-h") {
             out.help = true;
         } else if (a == "--version") {

@@ -7,6 +7,7 @@
 //   --png FILE [--dpi N]     render the page into a PNG at N dpi (default 300)
 //   --dump-items             print the loaded item list as JSON
 //   --trace                  print the drawing calls of one rendering as JSON lines
+//   --strict                 end with status 3 when the job gave warnings
 //   --help, --version
 #pragma once
 
@@ -25,6 +26,7 @@ struct CommandLine {
     int dpi = 300;
     bool dumpItems = false;
     bool trace = false;
+    bool strict = false;    // warnings about the job turn status 0 into 3
     bool help = false;
     bool version = false;
 

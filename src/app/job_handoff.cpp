@@ -126,9 +126,10 @@ std::string ResolveJobPath(const std::string& given, const char* argv0)
     return JobPathForExecutable(exe);
 }
 
-void HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob)
+void HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
+                LoadDiagnostics* diagnostics)
 {
-    LoadPrintJob(jobPath, list);
+    LoadPrintJob(jobPath, list, diagnostics);
     if (keepJob || jobPath.empty())
         return;
     // Removing a name needs write permission on its directory, not on the

@@ -9,6 +9,7 @@
 // executable; otherwise the executable's own path serves.
 #pragma once
 
+#include "job/load_diagnostics.h"
 #include "job/page_item.h"
 
 #include <string>
@@ -45,6 +46,8 @@ std::string ResolveJobPath(const std::string& given, const char* argv0 = nullptr
 // removed, is no error. Only a regular file or a symbolic link is removed
 // (the link itself, never what it points to); a FIFO, device or directory
 // found under the job's name stays.
-void HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob);
+// With `diagnostics`, the reader's warnings about the job are added there.
+void HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
+                LoadDiagnostics* diagnostics = nullptr);
 
 } // namespace vexlan

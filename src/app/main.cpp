@@ -4,6 +4,7 @@
 #include "app/gui_run.h"
 #include "app/headless_output.h"
 #include "app/job_handoff.h"
+#include "app/job_warnings.h"
 #include "app/qt_startup.h"
 #include "job/item_json.h"
 #include "job/page_item.h"
@@ -23,7 +24,9 @@ namespace {
 // output, release the items.
 int RunHeadless(int argc, char** argv, const CommandLine& cl)
 {
-    HandOffJob(ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr), ItemList, cl.keepJob);
+    LoadDiagnostics warnings;
+    HandOffJob(ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr), ItemList, cl.keepJob, &warnings);
+    PrintJobWarnings(warnings);
     int status = 0;
     if (cl.dumpItems) {
         std::fputs(ItemListToJson(ItemList).c_str(), stdout);
@@ -49,7 +52,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
             status = RunPng(ItemList, cl.pngFile, cl.dpi);
     }
     FreePageItems(ItemList);
-    return status;
+    return StatusAfterWarnings(status, cl.strict, warnings);
 }
 
 } // namespace
@@ -70,6 +73,11 @@ int main(int argc, char** argv)
     if (cl.version) {
         std::printf("vexlan %s\n", VEXLAN_VERSION);
         return 0;
+    }
+    // An unknown code page would turn every text into the wrong characters.
+    if (const std::string bad = CodePageSettingError(); !bad.empty()) {
+        std::fprintf(stderr, "vexlan: %s\n", bad.c_str());
+        return 2;
     }
     SetAnsiCodePage(DetectAnsiCodePage());
     if (cl.Headless())

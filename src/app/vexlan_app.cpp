@@ -5,6 +5,7 @@
 #include "app/app_strings.h"
 #include "app/command_ids.h"
 #include "app/job_handoff.h"
+#include "app/job_warnings.h"
 #include "app/main_frame.h"
 #include "app/vexlan_doc.h"
 #include "job/page_item.h"
@@ -61,7 +62,8 @@ bool CVexlanApp::InitInstance()
 void CVexlanApp::HandOff()
 {
     // The job is read and deleted before any window exists.
-    HandOffJob(ResolveJobPath(m_cl.jobPath), ItemList, m_cl.keepJob);
+    HandOffJob(ResolveJobPath(m_cl.jobPath), ItemList, m_cl.keepJob, &m_warnings);
+    PrintJobWarnings(m_warnings);
 }
 
 void CVexlanApp::InitFramework()
@@ -122,10 +124,15 @@ int CVexlanApp::PrintDirect()
 int CVexlanApp::Run()
 {
     if (!m_pMainWnd)
-        return m_nExitCode;
+        return GetExitCode();
     QApplication::exec();
     m_pMainWnd.reset();
-    return m_nExitCode;
+    return GetExitCode();
+}
+
+int CVexlanApp::GetExitCode() const
+{
+    return StatusAfterWarnings(m_nExitCode, m_cl.strict, m_warnings);
 }
 
 bool CVexlanApp::OnCmdMsg(UINT nID)

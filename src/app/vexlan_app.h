@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "job/load_diagnostics.h"
 #include "platform/wintypes.h"
 
 #include <QObject>
@@ -50,8 +51,9 @@ public:
     CVexlanDoc* GetDocument() const { return m_pDoc.get(); }
 
     // 0 success; 1 when a pass could not be prepared or printed (an unknown
-    // printer, no printer for --print, a job that could not be started).
-    int GetExitCode() const { return m_nExitCode; }
+    // printer, no printer for --print, a job that could not be started);
+    // 3 instead of 0 with --strict when the job gave warnings.
+    int GetExitCode() const;
 
 private:
     void HandOff();
@@ -71,6 +73,7 @@ private:
     std::unique_ptr<CVexlanDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pMainWnd;
     int m_nExitCode = 0;
+    LoadDiagnostics m_warnings; // about the job, printed when it is read
 };
 
 } // namespace vexlan

@@ -6,14 +6,31 @@
 #include "jpgimage/jpg_image.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
+#include "platform/file_problem.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 namespace vexlan {
+namespace {
 
-BOOL LoadImageItem(PageItem& item)
+// Fails the item, saying why when asked. With `checkFile`, the file itself
+// is looked at first: when it is missing, unreadable or not a regular file,
+// that is the reason; otherwise `reason` is.
+BOOL Fail(std::string* problem, const std::string& path, bool checkFile, const char* reason)
+{
+    if (problem != nullptr) {
+        *problem = checkFile ? FileProblem(path) : std::string();
+        if (problem->empty())
+            *problem = reason;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+BOOL LoadImageItem(PageItem& item, std::string* problem)
 {
     // szText always ends in a NUL within its storage, even when the record
     // filled the whole field.
@@ -23,7 +40,7 @@ BOOL LoadImageItem(PageItem& item)
         uint8_t* raw = nullptr;
         uint32_t size = 0;
         if (!ReadPackedFile(path, &raw, &size))
-            return FALSE;
+            return Fail(problem, path, true, "not a packed file, or damaged");
         // The unpacked bytes are released whatever the decoder says.
         std::unique_ptr<uint8_t[]> unpacked(raw);
         int decoded;
@@ -33,13 +50,18 @@ BOOL LoadImageItem(PageItem& item)
             decoded = bImportJPG(&file, item.pBits, item.pBmi);
         }
         unpacked.reset();
-        return decoded != 0 ? TRUE : FALSE;
+        if (decoded == 0)
+            return Fail(problem, path, false, "unpacked data is not a JPEG, or damaged");
+        return TRUE;
     }
 
-    if (HasExtension(path, ".jpg"))
-        return bImportJPG(path, item.pBits, item.pBmi) != 0 ? TRUE : FALSE;
+    if (HasExtension(path, ".jpg")) {
+        if (bImportJPG(path, item.pBits, item.pBmi) == 0)
+            return Fail(problem, path, true, "not a JPEG, or damaged");
+        return TRUE;
+    }
 
-    return FALSE;
+    return Fail(problem, path, false, "extension not .jpg/.bpg");
 }
 
 } // namespace vexlan

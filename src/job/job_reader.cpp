@@ -2,11 +2,16 @@
 #include "job/job_reader.h"
 
 #include "job/image_item.h"
+#include "job/load_diagnostics.h"
 #include "job/text_block_item.h"
 #include "platform/bytes.h"
 #include "platform/file.h"
+#include "platform/file_problem.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <string>
+#include <sys/stat.h>
 
 namespace vexlan {
 namespace {
@@ -28,30 +33,111 @@ void AppendOwned(CPageItemArray& list, PageItem& item)
 // Reads exactly `n` bytes; false when the file ends (or fails) first.
 bool ReadWhole(std::FILE* f, uint8_t* buf, std::size_t n) { return std::fread(buf, n, 1, f) == 1; }
 
+// Words the warnings about one job, when warnings are wanted.
+class Reporter {
+public:
+    Reporter(const std::string& path, LoadDiagnostics* diagnostics) : m_path(path), m_diag(diagnostics) {}
+
+    bool Wanted() const { return m_diag != nullptr; }
+
+    // A problem of the job file itself.
+    void Job(const std::string& what) const
+    {
+        if (m_diag != nullptr)
+            m_diag->Add(LoadWarning::kWholeJob, "job file " + QuotedPath(m_path) + ": " + what);
+    }
+
+    // A problem of record `index`; `kind` and `itemPath` name the item
+    // ("image", "text block") when it names a file.
+    void Item(int32_t index, const char* kind, const char* itemPath, const std::string& what) const
+    {
+        if (m_diag == nullptr)
+            return;
+        std::string line = "item " + std::to_string(index) + ": ";
+        if (kind != nullptr)
+            line += std::string(kind) + " " + QuotedPath(itemPath) + ": ";
+        m_diag->Add(index, line + what);
+    }
+
+    // Why the file could not be read further: the system's error when there
+    // was one, else `atEnd`.
+    static std::string ReadFailure(std::FILE* f, const std::string& atEnd)
+    {
+        return std::ferror(f) ? "read error (" + ErrnoReason(errno) + ")" : atEnd;
+    }
+
+private:
+    const std::string& m_path;
+    LoadDiagnostics* m_diag;
+};
+
+constexpr char kEmptyPage[] = "; the page is empty";
+constexpr char kStopped[] = "; reading of the job stopped here";
+
+// Bytes past the last of `count` records: the records of a producer whose
+// count is too small. They are never read; only their number is looked up.
+uint64_t BytesAfterRecords(std::FILE* f, int32_t count)
+{
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0 || st.st_size < 0)
+        return 0;
+    const uint64_t end = JOB_HEADER_SIZE + static_cast<uint64_t>(count) * record::kSize;
+    const auto size = static_cast<uint64_t>(st.st_size);
+    return size > end ? size - end : 0;
+}
+
 } // namespace
 
-void LoadPrintJob(std::string path, CPageItemArray& list)
+void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagnostics)
 {
     list.RemoveAll();
+    const Reporter report(path, diagnostics);
+    if (path.empty()) {
+        if (diagnostics != nullptr)
+            diagnostics->Add(LoadWarning::kWholeJob, std::string("no job file named") + kEmptyPage);
+        return;
+    }
     std::FILE* f = OpenRegularFile(path);
-    if (f == nullptr)
+    if (f == nullptr) {
+        if (report.Wanted()) {
+            const std::string why = FileProblem(path);
+            report.Job((why.empty() ? "cannot be opened" : why) + kEmptyPage);
+        }
         return;
+    }
 
-    uint8_t word[4];
-    if (!ReadWhole(f, word, 4) || ReadU32LE(word) != JOB_MAGIC) {
+    // The magic, then the count; any failure leaves the page empty.
+    uint8_t header[JOB_HEADER_SIZE] = {};
+    const std::size_t got = std::fread(header, 1, sizeof header, f);
+    std::string headerProblem;
+    if (got >= 4 && ReadU32LE(header) != JOB_MAGIC) {
+        char magic[64];
+        std::snprintf(magic, sizeof magic, "not a job file (it starts 0x%08X, not 0x%08X)",
+                      static_cast<unsigned>(ReadU32LE(header)), static_cast<unsigned>(JOB_MAGIC));
+        headerProblem = magic;
+    } else if (got < sizeof header) {
+        headerProblem = Reporter::ReadFailure(f, std::to_string(got) + " bytes, shorter than the " +
+                                                     std::to_string(sizeof header) + "-byte header");
+    } else if (ReadI32LE(header + 4) <= 0) {
+        headerProblem = "record count " + std::to_string(ReadI32LE(header + 4));
+    }
+    if (!headerProblem.empty()) {
+        report.Job(headerProblem + kEmptyPage);
         std::fclose(f);
         return;
     }
-    if (!ReadWhole(f, word, 4)) {
-        std::fclose(f);
-        return;
-    }
-    const int32_t count = ReadI32LE(word);
+    const int32_t count = ReadI32LE(header + 4);
 
+    std::string problem;
+    std::string* const why = report.Wanted() ? &problem : nullptr;
     uint8_t rec[record::kSize];
-    for (int32_t i = 0; i < count; ++i) {
-        if (!ReadWhole(f, rec, sizeof rec))
+    int32_t i = 0;
+    for (; i < count; ++i) {
+        if (!ReadWhole(f, rec, sizeof rec)) {
+            report.Job(Reporter::ReadFailure(f, "ends") + " after " + std::to_string(i) + " of its " +
+                       std::to_string(count) + " records; the rest is missing");
             break;
+        }
         PageItem item = DecodePageItem(rec);
         bool stop = false;
         switch (item.nType) {
@@ -62,25 +148,38 @@ void LoadPrintJob(std::string path, CPageItemArray& list)
         case ITEM_IMAGE:
             item.pBits = nullptr;
             item.pBmi = nullptr;
-            if (LoadImageItem(item))
+            if (LoadImageItem(item, why)) {
                 AppendOwned(list, item);
-            else
+            } else {
+                report.Item(i, "image", item.szText, problem + kStopped);
                 stop = true;
+            }
             break;
         case ITEM_TEXTBLOCK:
             item.nMaxLineLen = 0;
             item.nLineCount = 0;
             item.pszBlock = nullptr;
-            if (LoadTextBlockItem(item))
+            if (LoadTextBlockItem(item, why)) {
                 AppendOwned(list, item);
-            else
+                if (!problem.empty())
+                    report.Item(i, "text block", item.szText, problem + "; it draws nothing");
+            } else {
+                report.Item(i, "text block", item.szText, problem + kStopped);
                 stop = true;
+            }
             break;
         default:
-            break; // unknown types never enter the list
+            // Unknown types never enter the list.
+            report.Item(i, nullptr, nullptr, "unknown item type " + std::to_string(item.nType) + "; skipped");
+            break;
         }
         if (stop)
             break;
+    }
+    if (i == count && report.Wanted()) {
+        if (const uint64_t extra = BytesAfterRecords(f, count); extra > 0)
+            report.Job("record count " + std::to_string(count) + ", but " + std::to_string(extra) +
+                       " more bytes follow the last record; they are ignored");
     }
     std::fclose(f);
 }

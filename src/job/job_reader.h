@@ -4,6 +4,7 @@
 // then that many 308-byte records (see page_item.h).
 #pragma once
 
+#include "job/load_diagnostics.h"
 #include "job/page_item.h"
 
 #include <string>
@@ -13,12 +14,17 @@ namespace vexlan {
 constexpr uint32_t JOB_MAGIC = 0xCE23A97B;
 constexpr std::size_t JOB_HEADER_SIZE = 8;
 
-// Empties `list`, then appends the file's records in order. Never reports a
-// failure: a missing file, a short header, a wrong magic or a count <= 0
+// Empties `list`, then appends the file's records in order. A failure only
+// shortens the page: a missing file, a short header, a wrong magic or a count <= 0
 // leave the list empty; a file that ends early yields the complete records
 // before its end; records of unknown type are skipped; an image that cannot
 // be loaded, or a ".txt" text block whose file cannot be opened, stops the
 // reading there (that record and later ones are absent).
-void LoadPrintJob(std::string path, CPageItemArray& list);
+//
+// With `diagnostics`, each of these problems also adds one warning (see
+// load_diagnostics.h), as does a text block that draws nothing (extension
+// neither ".txt" nor ".bin", a packed file that cannot be read, no text) and
+// a file longer than its records; the list is the same either way.
+void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagnostics = nullptr);
 
 } // namespace vexlan

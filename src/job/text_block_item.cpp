@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "platform/display_width.h"
 #include "platform/file.h"
+#include "platform/file_problem.h"
 #include "util/split_string.h"
 
 #include <climits>
@@ -74,18 +75,52 @@ bool LoadPlainText(const std::string& path, std::string& text, PageItem& item)
     return true;
 }
 
+// Why a loaded block draws nothing, or "" when it draws its text. The
+// renderer draws nothing without lines or width, and finds no piece in a
+// text that is all white space.
+std::string DrawsNothingReason(const std::string& path, const std::string& text, const PageItem& item)
+{
+    const bool isBin = HasExtension(path, ".bin");
+    if (!isBin && !HasExtension(path, ".txt"))
+        return "extension not .txt/.bin";
+    if (item.nLineCount != 0 && item.nMaxLineLen != 0 &&
+        text.find_first_not_of(" \t\n\v\f\r") != std::string::npos)
+        return std::string();
+    if (isBin && text.empty()) {
+        // An empty packed text and one that cannot be read look the same;
+        // reading the file once more tells them apart.
+        std::string why = FileProblem(path);
+        if (!why.empty())
+            return why;
+        uint8_t* raw = nullptr;
+        uint32_t size = 0;
+        if (!ReadPackedFile(path, &raw, &size))
+            return "not a packed file, or damaged";
+        delete[] raw;
+    }
+    return "no text to draw (empty or blank)";
+}
+
 } // namespace
 
-BOOL LoadTextBlockItem(PageItem& item)
+BOOL LoadTextBlockItem(PageItem& item, std::string* problem)
 {
     const std::string path(item.szText);
     std::string text;
     if (HasExtension(path, ".bin")) {
         LoadPackedText(path, text, item);
     } else if (HasExtension(path, ".txt")) {
-        if (!LoadPlainText(path, text, item))
+        if (!LoadPlainText(path, text, item)) {
+            if (problem != nullptr) {
+                *problem = FileProblem(path);
+                if (problem->empty())
+                    *problem = "cannot be opened";
+            }
             return FALSE;
+        }
     }
+    if (problem != nullptr)
+        *problem = DrawsNothingReason(path, text, item);
 
     char* block = new char[text.size() + 1];
     std::memcpy(block, text.c_str(), text.size() + 1);

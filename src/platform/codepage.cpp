@@ -28,10 +28,9 @@ const char* IconvName(int codePage)
     }
 }
 
-int CodePageFromCharset(const char* cs)
+// The code page of a character-set name, or 0 for a name not listed here.
+int CodePageFromName(const char* cs)
 {
-    if (cs == nullptr || *cs == '\0')
-        return CP_UTF8;
     if (strcasecmp(cs, "GBK") == 0 || strcasecmp(cs, "GB2312") == 0 ||
         strcasecmp(cs, "GB18030") == 0 || strcasecmp(cs, "CP936") == 0 ||
         strcasecmp(cs, "EUC-CN") == 0)
@@ -39,7 +38,18 @@ int CodePageFromCharset(const char* cs)
     if (strcasecmp(cs, "UTF-8") == 0 || strcasecmp(cs, "utf8") == 0 ||
         strcasecmp(cs, "ANSI_X3.4-1968") == 0 || strcasecmp(cs, "ASCII") == 0)
         return CP_UTF8; // the plain C locale counts as UTF-8
-    return CP_SINGLE_BYTE;
+    if (strcasecmp(cs, "CP1252") == 0 || strcasecmp(cs, "WINDOWS-1252") == 0)
+        return CP_SINGLE_BYTE;
+    return 0;
+}
+
+// The locale's character set: any set not listed has no lead bytes here.
+int CodePageFromCharset(const char* cs)
+{
+    if (cs == nullptr || *cs == '\0')
+        return CP_UTF8;
+    const int cp = CodePageFromName(cs);
+    return cp != 0 ? cp : CP_SINGLE_BYTE;
 }
 
 std::string Convert(const std::string& in, const char* from, const char* to, const char* bad)
@@ -111,14 +121,40 @@ std::size_t Utf8SequenceLength(const std::string& s, std::size_t pos)
     return len;
 }
 
+int CodePageFromSetting(const std::string& value)
+{
+    const char* s = value.c_str();
+    if (value.empty() || value.size() != std::strlen(s))
+        return 0;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(s, &end, 10);
+    if (end != s && *end == '\0')
+        return errno == 0 && (v == CP_GBK || v == CP_UTF8 || v == CP_SINGLE_BYTE) ? static_cast<int>(v) : 0;
+    return CodePageFromName(s);
+}
+
+bool IsKnownCodePageSetting(const std::string& value) { return CodePageFromSetting(value) != 0; }
+
+std::string CodePageSettingError()
+{
+    const char* env = std::getenv("VEXLAN_CODEPAGE");
+    if (env == nullptr || *env == '\0' || IsKnownCodePageSetting(env))
+        return std::string();
+    // The value as given, kept on one line.
+    std::string shown(env);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return "VEXLAN_CODEPAGE=\"" + shown +
+           "\" is not a known code page (936, 65001 or 1252, or a name such as GBK or UTF-8)";
+}
+
 int DetectAnsiCodePage()
 {
     if (const char* env = std::getenv("VEXLAN_CODEPAGE"); env != nullptr && *env != '\0') {
-        char* end = nullptr;
-        long v = std::strtol(env, &end, 10);
-        if (end != env && *end == '\0')
-            return v == CP_GBK ? CP_GBK : v == CP_UTF8 ? CP_UTF8 : CP_SINGLE_BYTE;
-        return CodePageFromCharset(env);
+        const int cp = CodePageFromSetting(env);
+        return cp != 0 ? cp : CP_SINGLE_BYTE;
     }
     std::setlocale(LC_ALL, "");
     return CodePageFromCharset(nl_langinfo(CODESET));

@@ -23,7 +23,21 @@ int AnsiCodePage();
 // Sets the code page explicitly (start-up with VEXLAN_CODEPAGE, tests).
 void SetAnsiCodePage(int codePage);
 // Decides the code page from VEXLAN_CODEPAGE and the locale, as start-up does.
+// A VEXLAN_CODEPAGE value that names no known code page gives
+// CP_SINGLE_BYTE; programs refuse such a value first (CodePageSettingError).
 int DetectAnsiCodePage();
+
+// The code page a VEXLAN_CODEPAGE value names, or 0 when it names none: a
+// number (936, 65001, 1252) or a character-set name in any ASCII case (GBK,
+// GB2312, GB18030, CP936, EUC-CN; UTF-8, UTF8, ASCII, ANSI_X3.4-1968;
+// CP1252, WINDOWS-1252). vexlan and vexlan-job accept exactly these values.
+int CodePageFromSetting(const std::string& value);
+bool IsKnownCodePageSetting(const std::string& value);
+
+// "" when VEXLAN_CODEPAGE is unset, empty or a known value; otherwise one
+// line saying so (without a program prefix), after which a program ends
+// with status 2.
+std::string CodePageSettingError();
 
 // True when `c` starts a multibyte character in `codePage`.
 bool IsLeadByte(unsigned char c, int codePage);

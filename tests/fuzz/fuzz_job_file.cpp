@@ -1,5 +1,5 @@
 // libFuzzer target: LoadPrintJob on a job file holding the input, into a
-// local item list that is then released. Paths inside records name whatever
+// local item list that is then released, with its warnings collected. Paths inside records name whatever
 // they name; most do not exist, which exercises the failure paths.
 #include "job/job_reader.h"
 #include "job/page_item.h"
@@ -25,8 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     std::fclose(f);
 
     vexlan::CPageItemArray list;
-    vexlan::LoadPrintJob(path, list);
+    vexlan::LoadDiagnostics warnings;
+    vexlan::LoadPrintJob(path, list, &warnings);
     std::remove(path.c_str());
+    for (const vexlan::LoadWarning& w : warnings.warnings)
+        if (w.text.find('\n') != std::string::npos)  // one line per warning, whatever the paths hold
+            __builtin_trap();
     const std::size_t maxItems = size >= 8 ? (size - 8) / 308 : 0;
     if (list.GetSize() > maxItems)
         __builtin_trap();

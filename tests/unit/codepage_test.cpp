@@ -73,6 +73,19 @@ TEST(CodePage, DetectFromEnvironment)
     }
 }
 
+TEST(CodePage, OnlyKnownSettingsAreAccepted)
+{
+    for (const char* known : {"936", "65001", "1252", "gbk", "GB18030", "EUC-CN", "utf8", "ASCII", "Windows-1252"})
+        EXPECT_TRUE(IsKnownCodePageSetting(known)) << known;
+    for (const char* unknown : {"0", "99999", "-1", "1251", "936x", "garbage", "", "4294968232" /* 936 + 2^32 */})
+        EXPECT_FALSE(IsKnownCodePageSetting(unknown)) << unknown;
+    EnvGuard bad("VEXLAN_CODEPAGE", "99\n999");
+    EXPECT_EQ(CodePageSettingError().find('\n'), std::string::npos);
+    EXPECT_NE(CodePageSettingError().find("99?999"), std::string::npos);
+    EnvGuard good("VEXLAN_CODEPAGE", "GBK");
+    EXPECT_EQ(CodePageSettingError(), "");
+}
+
 TEST(CodePage, WithoutOverrideTheUtf8OrCLocaleGivesUtf8)
 {
     // ctest runs the tests under LC_ALL=C.UTF-8; the plain C locale counts

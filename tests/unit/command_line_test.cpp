@@ -47,6 +47,7 @@ TEST(CommandLine, AcceptedCommandLines)
         {{"--dpi", "2400", "--png", "o.png"}, with([](CommandLine& c) { c.pngFile = "o.png"; c.dpi = 2400; })},
         {{"--dump-items"}, with([](CommandLine& c) { c.dumpItems = true; })},
         {{"--trace"}, with([](CommandLine& c) { c.trace = true; })},
+        {{"--strict", "--pdf", "a.pdf"}, with([](CommandLine& c) { c.strict = true; c.pdfFile = "a.pdf"; })},
         {{"--help"}, with([](CommandLine& c) { c.help = true; })},
         {{"-h"}, with([](CommandLine& c) { c.help = true; })},
         {{"--version"}, with([](CommandLine& c) { c.version = true; })},
@@ -75,6 +76,7 @@ TEST(CommandLine, AcceptedCommandLines)
         EXPECT_EQ(cl.dpi, e.dpi);
         EXPECT_EQ(cl.dumpItems, e.dumpItems);
         EXPECT_EQ(cl.trace, e.trace);
+        EXPECT_EQ(cl.strict, e.strict);
         EXPECT_EQ(cl.help, e.help);
         EXPECT_EQ(cl.version, e.version);
     }

@@ -5,6 +5,7 @@
 // Image and text-block records here name files that do not exist or have
 // other extensions, so the outcome does not depend on the decoders.
 #include "job/job_reader.h"
+#include "job/load_diagnostics.h"
 #include "job/page_item.h"
 #include "platform/bytes.h"
 #include "platform/image_block.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -309,4 +311,53 @@ TEST_F(JobReader, RecordsKeepFileOrder)
         }
     }
     EXPECT_EQ(Load(Job(items)), expected);
+}
+
+TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
+{
+    WriteFile(dir.file("text.jpg"), "not a picture");
+    WriteFile(dir.file("empty.txt"), " \n\n");
+    WriteFile(dir.file("junk.bin"), "12345678junk");
+    std::filesystem::create_directory(dir.file("dir.jpg"));
+    const std::string two = Rec(Text("a")) + Rec(Frame(5));
+    const std::string q = "\"" + dir.path().string() + "/";
+    struct Row {
+        std::string bytes;
+        std::vector<std::pair<int32_t, std::string>> warnings; // record index, line
+    } rows[] = {
+        {"", {{-1, "0 bytes, shorter than the 8-byte header; the page is empty"}}},
+        {Header(0xCE23A97C, 1) + two, {{-1, "not a job file (it starts 0xCE23A97C, not 0xCE23A97B); the page is empty"}}},
+        {Header(JOB_MAGIC, -1) + two, {{-1, "record count -1; the page is empty"}}},
+        {Header(JOB_MAGIC, 5) + two + "x", {{-1, "ends after 2 of its 5 records; the rest is missing"}}},
+        {Header(JOB_MAGIC, 1) + two, {{-1, "record count 1, but 308 more bytes follow the last record; they are ignored"}}},
+        {Job({Text("a"), OfType(7), Frame(1)}), {{1, "item 1: unknown item type 7; skipped"}}},
+        {Job({Text("a"), Image("a b.png"), OfType(7)}),
+         {{1, "item 1: image \"a b.png\": extension not .jpg/.bpg; reading of the job stopped here"}}},
+        {Job({Image(dir.file("gone.jpg"))}), {{0, "item 0: image " + q + "gone.jpg\": no such file; reading of the job stopped here"}}},
+        {Job({Image(dir.file("dir.jpg"))}), {{0, "\": not a regular file; reading"}}},
+        {Job({Image(dir.file("text.jpg"))}), {{0, "\": not a JPEG, or damaged; reading"}}},
+        {Job({Block(dir.file("gone.TXT"))}), {{0, "item 0: text block " + q + "gone.TXT\": no such file; reading"}}},
+        {Job({Block("n\"\n.doc"), Block(dir.file("empty.txt")), Block(dir.file("gone.bin")), Block(dir.file("junk.bin"))}),
+         {{0, "item 0: text block \"n\\\"\\n.doc\": extension not .txt/.bin; it draws nothing"},
+          {1, "\": no text to draw (empty or blank); it draws nothing"},
+          {2, "\": no such file; it draws nothing"},
+          {3, "\": not a packed file, or damaged; it draws nothing"}}},
+        {Job({Text("a"), Frame(2)}), {}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.bytes.size());
+        const Strings page = Load(r.bytes);
+        LoadDiagnostics diag;
+        LoadPrintJob(dir.file("job.set"), list, &diag);
+        EXPECT_EQ(Describe(list), page);
+        ASSERT_EQ(diag.warnings.size(), r.warnings.size());
+        for (std::size_t i = 0; i < r.warnings.size(); ++i) {
+            EXPECT_EQ(diag.warnings[i].item, r.warnings[i].first);
+            EXPECT_NE(diag.warnings[i].text.find(r.warnings[i].second), std::string::npos) << diag.warnings[i].text;
+        }
+    }
+    LoadDiagnostics missing;
+    LoadPrintJob(dir.file("no.set"), list, &missing);
+    ASSERT_EQ(missing.warnings.size(), 1u);
+    EXPECT_EQ(missing.warnings[0].text, "job file " + q + "no.set\": no such file; the page is empty");
 }

@@ -1,0 +1,18 @@
+// Printing the job's warnings and the status they give (see job_warnings.h).
+#include "app/job_warnings.h"
+
+namespace vexlan {
+
+void PrintJobWarnings(const LoadDiagnostics& diagnostics, std::FILE* out)
+{
+    for (const LoadWarning& w : diagnostics.warnings)
+        std::fprintf(out, "vexlan: warning: %s\n", w.text.c_str());
+    std::fflush(out);
+}
+
+int StatusAfterWarnings(int status, bool strict, const LoadDiagnostics& diagnostics)
+{
+    return status == 0 && strict && !diagnostics.Empty() ? kExitWarned : status;
+}
+
+} // namespace vexlan
