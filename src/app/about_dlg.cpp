@@ -1,7 +1,7 @@
 // The About box (see about_dlg.h).
 #include "app/about_dlg.h"
 
-#include "app/app_strings.h"
+#include "res/app_strings.h"
 
 #include <QFont>
 #include <QFontMetrics>

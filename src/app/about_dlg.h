@@ -23,7 +23,7 @@ class CAboutDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // Constructed without a parent window, as the original box is.
+    // Constructed without a parent window: the box stands on its own.
     explicit CAboutDlg(QWidget* parent = nullptr);
 };
 

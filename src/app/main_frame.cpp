@@ -1,8 +1,8 @@
 // The main window (see main_frame.h).
 #include "app/main_frame.h"
 
-#include "app/app_strings.h"
-#include "app/command_ids.h"
+#include "res/app_strings.h"
+#include "res/command_ids.h"
 #include "app/vexlan_app.h"
 #include "app/vexlan_doc.h"
 #include "view/command_event.h"

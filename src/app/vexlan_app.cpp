@@ -2,8 +2,8 @@
 #include "app/vexlan_app.h"
 
 #include "app/about_dlg.h"
-#include "app/app_strings.h"
-#include "app/command_ids.h"
+#include "res/app_strings.h"
+#include "res/command_ids.h"
 #include "app/job_handoff.h"
 #include "app/job_warnings.h"
 #include "app/main_frame.h"

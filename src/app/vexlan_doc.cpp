@@ -1,7 +1,7 @@
 // The data-less document (see vexlan_doc.h).
 #include "app/vexlan_doc.h"
 
-#include "app/command_ids.h"
+#include "res/command_ids.h"
 
 namespace vexlan {
 

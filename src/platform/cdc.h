@@ -70,8 +70,8 @@ struct FontRequest {
     std::string face;
 };
 
-// Raised by a surface that cannot make a pen (the framework's resource
-// exception in the original).
+// Raised by a surface that cannot make a pen (what a Windows framework
+// raises as a resource exception).
 class CResourceException : public std::runtime_error {
 public:
     explicit CResourceException(const char* what) : std::runtime_error(what) {}

@@ -1,5 +1,5 @@
 // Allocator for decoded image blocks (the DIB header and the pixel array).
-// It stands where the original used locked global-memory blocks: the JPEG
+// It plays the part of Windows' locked global-memory blocks: the JPEG
 // decoder allocates with ImageBlockAlloc, FreePageItems releases with
 // ImageBlockFree. A live-block count lets tests prove that every block is
 // released exactly once.

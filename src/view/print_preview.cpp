@@ -1,7 +1,7 @@
 // The preview widget and its toolbar (see print_preview.h).
 #include "view/print_preview.h"
 
-#include "app/app_strings.h"
+#include "res/app_strings.h"
 
 #include <QHBoxLayout>
 #include <QPrintPreviewWidget>

@@ -1,5 +1,5 @@
-// Print Preview: the page as it will print (Qt's preview widget) under the
-// preview toolbar of the original program: 打印, 下一页, 上一页, 两页/一页,
+// Print Preview: the page as it will print (Qt's preview widget) under
+// Vexlan's own preview toolbar: 打印, 下一页, 上一页, 两页/一页,
 // 放大, 缩小, 关闭. The widget draws nothing itself: it asks for the page
 // through paintRequested, and hands Print and Close to its owner, the view,
 // which ends the preview.

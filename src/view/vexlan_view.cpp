@@ -8,7 +8,7 @@
 // the two.
 #include "view/vexlan_view.h"
 
-#include "app/command_ids.h"
+#include "res/command_ids.h"
 #include "view/command_event.h"
 #include "view/page_painter.h"
 #include "view/print_pass.h"

@@ -4,7 +4,7 @@
 // printed the page once; it does not end between the preview and the dialog.
 #include "gui_test_support.h"
 
-#include "app/command_ids.h"
+#include "res/command_ids.h"
 #include "app/main_frame.h"
 #include "view/print_preview.h"
 #include "view/vexlan_view.h"

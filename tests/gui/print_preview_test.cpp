@@ -1,5 +1,5 @@
-// The preview widget and its toolbar (offscreen): the buttons users of the
-// original know, their tips, the zoom and page-count steps, and the page
+// The preview widget and its toolbar (offscreen): the buttons users of a
+// print preview know, their tips, the zoom and page-count steps, and the page
 // being asked for when the preview is shown.
 #include "view/print_preview.h"
 

@@ -4,8 +4,8 @@
 #include "gui_test_support.h"
 
 #include "app/about_dlg.h"
-#include "app/app_strings.h"
-#include "app/command_ids.h"
+#include "res/app_strings.h"
+#include "res/command_ids.h"
 #include "app/main_frame.h"
 #include "app/vexlan_doc.h"
 #include "view/vexlan_view.h"

@@ -1,6 +1,6 @@
 // The string table's lookups: fields of the document template string,
 // prompts and tips of commands, the frame caption, unknown ids.
-#include "app/app_strings.h"
+#include "res/app_strings.h"
 
 #include <gtest/gtest.h>
 

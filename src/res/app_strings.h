@@ -1,11 +1,11 @@
 // The string table: every text of the shell, keyed by its resource or
-// command id, in simplified Chinese (UTF-8 here; the original texts were
-// code page 936). A command's entry is its prompt, then after a newline a
-// short tip. The table is header-only so that the view's preview toolbar
+// command id, in simplified Chinese (held as UTF-8; a Windows producer's
+// system writes the same texts in code page 936). A command's entry is its
+// prompt, then after a newline a short tip. The table is header-only so that the view's preview toolbar
 // reads the same entries; the Qt-facing helpers live in app_strings.cpp.
 #pragma once
 
-#include "app/command_ids.h"
+#include "res/command_ids.h"
 
 #include <QString>
 

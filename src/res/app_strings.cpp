@@ -1,7 +1,7 @@
 // Qt-facing helpers over the string table: loading an entry as a QString and
 // splitting the newline-separated fields of prompts and of the document
 // template string.
-#include "app/app_strings.h"
+#include "res/app_strings.h"
 
 #include <QStringList>
 
