@@ -10,15 +10,17 @@
 
 namespace vexlan {
 
-void PaintPage(QPainter& painter, const CPageItemArray& items)
+bool PaintPage(QPainter& painter, const CPageItemArray& items)
 {
     CPainterDC dc(painter);
     try {
         RenderPage(&dc, items);
+        return true;
     } catch (const std::exception&) {
         // An allocation failure or a pen that could not be made ends the
         // page here; what was drawn stays. Qt's event handlers must not see
         // an exception, so it stops at this boundary.
+        return false;
     }
 }
 

@@ -13,7 +13,7 @@ namespace vexlan {
 // the top-left of the painter's paint device (the printable area on a
 // printer). The painter must be active; its state is restored on return.
 // An exception raised while drawing ends the page early (the items drawn so
-// far stay) and does not leave this function.
-void PaintPage(QPainter& painter, const CPageItemArray& items);
+// far stay) and does not leave this function; the result then is false.
+bool PaintPage(QPainter& painter, const CPageItemArray& items);
 
 } // namespace vexlan

@@ -1,0 +1,71 @@
+// CPngStreamWriter: writes an 8-bit RGB PNG one row at a time, so that an
+// image far larger than memory (a page at 2400 dpi is 557 M pixels) can be
+// rendered in bands and streamed out band by band.
+//
+// The file is the signature, IHDR, pHYs (the resolution), IDAT chunks cut
+// from one zlib stream over the filtered rows, and IEND. Rows use the "Up"
+// filter (each byte minus the byte above it), which turns the unchanged
+// rows and columns of a printed page into zeros; zlib compresses the rows
+// that change with its run-length strategy at its fastest level, and runs
+// of unchanged rows are encoded without zlib (see the .cpp): a page is
+// mostly white, and this keeps the encoder near memory speed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace vexlan {
+
+class CPngStreamWriter {
+public:
+    // Receives the file's bytes in order; returns false when they could not
+    // be written, which fails the writer.
+    using Sink = std::function<bool(const void* data, std::size_t size)>;
+
+    explicit CPngStreamWriter(Sink sink);
+    ~CPngStreamWriter();
+    CPngStreamWriter(const CPngStreamWriter&) = delete;
+    CPngStreamWriter& operator=(const CPngStreamWriter&) = delete;
+
+    // Writes the header of a `width` x `height` image (each 1 to 2^31 - 1)
+    // with `dotsPerMeter` as its resolution (0: none recorded). Returns
+    // false on a bad size or a sink failure.
+    bool Begin(uint32_t width, uint32_t height, uint32_t dotsPerMeter);
+    // Appends the next row: `width` pixels as 0xAARRGGBB words (QImage's
+    // RGB32), alpha ignored. Returns false after a failure or when all rows
+    // were already written.
+    bool WriteRow(const uint32_t* pixels);
+    // Ends the image. Returns false unless every row was written and every
+    // byte reached the sink.
+    bool Finish();
+
+private:
+    bool Chunk(const char type[4], const uint8_t* data, std::size_t size);
+    bool EmitIdat();
+    bool PutBytes(const uint8_t* data, std::size_t size);
+    bool PutBits(uint32_t bits, int count);
+    bool Deflate(const uint8_t* data, std::size_t size, int flush);
+    bool FlushRepeats();
+
+    struct Stream;
+    Sink m_sink;
+    std::unique_ptr<Stream> m_z;
+    uint32_t m_width = 0;
+    uint32_t m_height = 0;
+    uint32_t m_rowsWritten = 0;
+    uint32_t m_repeats = 0;          // rows equal to the row above, not yet encoded
+    bool m_failed = false;
+    unsigned long m_adler = 1;       // Adler-32 of the filtered rows so far
+    unsigned long m_repeatAdler = 1; // Adler-32 of one repeated row
+    uint64_t m_bitBuffer = 0;
+    int m_bitCount = 0;
+    std::vector<uint32_t> m_lastPixels; // the row above, as given
+    std::vector<uint8_t> m_filtered;    // filter byte + the row's differences
+    std::vector<uint8_t> m_out;         // compressed bytes waiting for an IDAT
+    std::size_t m_used = 0;             // bytes of m_out in use
+};
+
+} // namespace vexlan
