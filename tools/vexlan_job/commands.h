@@ -2,6 +2,8 @@
 // name and returns the exit status (0 success, 1 failure, 2 bad usage).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,5 +12,9 @@ namespace vexlan::tool {
 int RunBuild(const std::vector<std::string>& args);   // build JOB.json -o FILE.set
 int RunPack(const std::vector<std::string>& args);    // pack IN -o OUT [--seed N]
 int RunUnpack(const std::vector<std::string>& args);  // unpack IN -o OUT
+
+// Writes `size` bytes to `path`, replacing what was there. An output is
+// complete or absent: on failure a regular file that was begun is removed.
+bool WriteWholeFile(const std::string& path, const uint8_t* data, std::size_t size);
 
 } // namespace vexlan::tool

@@ -7,7 +7,7 @@
 
 static void Usage(std::FILE* out)
 {
-    std::fputs("usage: vexlan-job build JOB.json -o FILE.set\n"
+    std::fputs("usage: vexlan-job build JOB.json -o FILE.set [--lossy]\n"
                "       vexlan-job pack IN -o OUT [--seed N]\n"
                "       vexlan-job unpack IN -o OUT\n",
                out);

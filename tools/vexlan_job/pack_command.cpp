@@ -80,17 +80,23 @@ bool ReadAll(const std::string& path, std::vector<uint8_t>& data)
     return !f.bad();
 }
 
-bool WriteAll(const std::string& path, const uint8_t* data, std::size_t size)
+} // namespace
+
+bool WriteWholeFile(const std::string& path, const uint8_t* data, std::size_t size)
 {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     if (!f)
         return false;
     f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     f.close();
-    return !f.fail();
+    if (!f.fail())
+        return true;
+    // Never leave half a file behind; a device or pipe is not ours to remove.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
+        std::filesystem::remove(path, ec);
+    return false;
 }
-
-} // namespace
 
 int RunPack(const std::vector<std::string>& args)
 {
@@ -112,7 +118,7 @@ int RunPack(const std::vector<std::string>& args)
                      a.in.c_str(), PACKED_MAX_SIZE);
         return 1;
     }
-    if (!WriteAll(a.out, packed.data(), packed.size())) {
+    if (!WriteWholeFile(a.out, packed.data(), packed.size())) {
         std::fprintf(stderr, "vexlan-job pack: cannot write '%s'\n", a.out.c_str());
         return 1;
     }
@@ -132,7 +138,7 @@ int RunUnpack(const std::vector<std::string>& args)
         return 1;
     }
     std::unique_ptr<uint8_t[]> owned(block);
-    if (!WriteAll(a.out, block, size)) {
+    if (!WriteWholeFile(a.out, block, size)) {
         std::fprintf(stderr, "vexlan-job unpack: cannot write '%s'\n", a.out.c_str());
         return 1;
     }

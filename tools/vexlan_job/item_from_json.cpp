@@ -1,0 +1,304 @@
+// Checks one JSON item against the keys of its type and turns it into a page
+// item, strings converted to the job's code page.
+#include "item_from_json.h"
+
+#include "platform/codepage.h"
+#include "platform/file_problem.h"
+
+#include <QJsonArray>
+#include <QJsonValue>
+
+#include <cinttypes>
+#include <cstdio>
+#include <optional>
+
+namespace vexlan::tool {
+
+namespace {
+
+enum class Kind {
+    Int32,   // a JSON integer, -2^31 to 2^31 - 1
+    Word,    // a JSON integer, -2^31 to 2^32 - 1 (stored as its 32 bits)
+    Flag,    // true, false, or a Word
+    Rect,    // [left, top, right, bottom], each an Int32
+    String,  // UTF-8, stored in the code page
+    Hex,     // bytes as even-length hex, stored as they are
+};
+
+constexpr unsigned kTextLine = 1u << ITEM_TEXT;
+constexpr unsigned kImage = 1u << ITEM_IMAGE;
+constexpr unsigned kBlock = 1u << ITEM_TEXTBLOCK;
+constexpr unsigned kFrame = 1u << ITEM_FRAME;
+constexpr unsigned kAnyType = kTextLine | kImage | kBlock | kFrame;
+
+struct Field {
+    const char* key;
+    Kind kind;
+    unsigned types; // the item types that have this key
+};
+
+constexpr Field kFields[] = {
+    {"type", Kind::Int32, kAnyType},
+    {"rect", Kind::Rect, kAnyType},
+    {"text", Kind::String, kTextLine},
+    {"textBytes", Kind::Hex, kTextLine},
+    {"path", Kind::String, kImage | kBlock},
+    {"pathBytes", Kind::Hex, kImage | kBlock},
+    {"face", Kind::String, kTextLine | kBlock},
+    {"faceBytes", Kind::Hex, kTextLine | kBlock},
+    {"align", Kind::Word, kTextLine},
+    {"invert", Kind::Flag, kImage},
+    {"keepAspect", Kind::Flag, kImage},
+    {"penWidth", Kind::Int32, kFrame},
+    {"color", Kind::Word, kFrame},
+};
+
+const char* TypeName(int32_t type)
+{
+    switch (type) {
+    case ITEM_TEXT:
+        return "a text line (type 0)";
+    case ITEM_IMAGE:
+        return "an image (type 1)";
+    case ITEM_TEXTBLOCK:
+        return "a text block (type 2)";
+    case ITEM_FRAME:
+        return "a frame (type 3)";
+    default:
+        return "this type";
+    }
+}
+
+const Field* FindField(const QString& key)
+{
+    for (const Field& f : kFields) {
+        if (key == QLatin1String(f.key))
+            return &f;
+    }
+    return nullptr;
+}
+
+std::string KeysOf(unsigned typeBit)
+{
+    std::string keys;
+    for (const Field& f : kFields) {
+        if ((f.types & typeBit) != 0)
+            keys += std::string(keys.empty() ? "" : ", ") + f.key;
+    }
+    return keys;
+}
+
+std::optional<int64_t> Integer(const QJsonValue& v, int64_t min, int64_t max)
+{
+    if (!v.isDouble())
+        return std::nullopt;
+    const double d = v.toDouble();
+    if (!(d >= static_cast<double>(min) && d <= static_cast<double>(max)) ||
+        d != static_cast<double>(static_cast<int64_t>(d)))
+        return std::nullopt;
+    return static_cast<int64_t>(d);
+}
+
+std::optional<int64_t> Word(const QJsonValue& v) { return Integer(v, INT32_MIN, UINT32_MAX); }
+
+// Why `v` does not fit `kind`, or "" when it does.
+std::string KindProblem(const QJsonValue& v, Kind kind)
+{
+    switch (kind) {
+    case Kind::Int32:
+        return Integer(v, INT32_MIN, INT32_MAX) ? "" : "must be a 32-bit integer";
+    case Kind::Word:
+        return Word(v) ? "" : "must be an integer from -2147483648 to 4294967295";
+    case Kind::Flag:
+        return v.isBool() || Word(v) ? "" : "must be true, false or an integer";
+    case Kind::Rect: {
+        const QJsonArray rc = v.toArray();
+        bool ok = v.isArray() && rc.size() == 4;
+        for (qsizetype i = 0; ok && i < 4; ++i)
+            ok = Integer(rc[i], INT32_MIN, INT32_MAX).has_value();
+        return ok ? "" : "must be [left, top, right, bottom], 32-bit integers";
+    }
+    case Kind::String:
+        return v.isString() ? "" : "must be a string";
+    case Kind::Hex: {
+        const QByteArray hex = v.toString().toLatin1();
+        return v.isString() && QByteArray::fromHex(hex).toHex() == hex.toLower()
+                   ? ""
+                   : "must be a string of hex digits, two per byte";
+    }
+    }
+    return "";
+}
+
+std::string Quote(const std::string& key)
+{
+    std::string quoted = "\"";
+    quoted.append(key).append("\"");
+    return quoted;
+}
+
+// The character at utf8[pos] and its code point, for a message.
+std::string ShowChar(const std::string& utf8, std::size_t pos)
+{
+    const std::size_t n = Utf8SequenceLength(utf8, pos);
+    if (n == 0) {
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "byte 0x%02X", static_cast<unsigned char>(utf8[pos]));
+        return buf;
+    }
+    const QString ch = QString::fromUtf8(utf8.data() + pos, static_cast<qsizetype>(n));
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(ch.toUcs4().value(0)));
+    std::string shown = "\"";
+    shown.append(utf8, pos, n);
+    shown.append("\" (").append(buf).append(")");
+    return shown;
+}
+
+class ItemReader {
+public:
+    ItemReader(const QJsonObject& o, std::size_t index, const ItemJsonOptions& opt,
+               std::string& error)
+        : m_o(o), m_where("item " + std::to_string(index) + ": "), m_opt(opt), m_error(error)
+    {
+    }
+
+    bool Fail(const std::string& msg)
+    {
+        m_error = m_where + msg;
+        return false;
+    }
+
+    // Every key is one that `typeBit` has, and every value is of its kind.
+    bool CheckKeys(int32_t type, unsigned typeBit)
+    {
+        for (auto it = m_o.begin(); it != m_o.end(); ++it) {
+            const Field* f = FindField(it.key());
+            const std::string key = it.key().toStdString();
+            if (f == nullptr || (f->types & typeBit) == 0)
+                return Fail("unknown key " + Quote(key) + " for " + TypeName(type) +
+                            "; its keys are " + KeysOf(typeBit));
+            if (const std::string why = KindProblem(it.value(), f->kind); !why.empty())
+                return Fail(Quote(key) + " " + why);
+        }
+        if (m_o.contains("text") + m_o.contains("textBytes") + m_o.contains("path") +
+                m_o.contains("pathBytes") > 1)
+            return Fail("give only one of \"text\", \"textBytes\", \"path\" and \"pathBytes\"");
+        if (m_o.contains("face") && m_o.contains("faceBytes"))
+            return Fail("give \"face\" or \"faceBytes\", not both");
+        return true;
+    }
+
+    // The bytes to store for `key` ("text", "path" or "face"): its hex twin
+    // as given, else the string in the code page. Absent: empty.
+    bool Bytes(const char* key, std::size_t maxBytes, std::string& out)
+    {
+        const QString name = QLatin1String(key);
+        if (m_o.contains(name + "Bytes")) {
+            out = QByteArray::fromHex(m_o.value(name + "Bytes").toString().toLatin1()).toStdString();
+        } else {
+            const std::string utf8 = m_o.value(name).toString().toStdString();
+            if (const std::size_t bad = FindUnheldChar(utf8, m_opt.codePage);
+                bad != std::string::npos && !m_opt.lossy)
+                return Fail(Quote(key) + " holds " + ShowChar(utf8, bad) +
+                            ", which code page " + std::to_string(m_opt.codePage) +
+                            " cannot hold (write \"" + key +
+                            "Bytes\", or build with --lossy to store '?')");
+            out = Utf8ToAnsi(utf8, m_opt.codePage);
+        }
+        if (out.size() > maxBytes)
+            return Fail(Quote(key) + " is " + std::to_string(out.size()) +
+                        " bytes in code page " + std::to_string(m_opt.codePage) + "; at most " +
+                        std::to_string(maxBytes) + " fit");
+        return true;
+    }
+
+    int64_t Number(const char* key) const
+    {
+        const QJsonValue v = m_o.value(QLatin1String(key));
+        return v.isBool() ? (v.toBool() ? 1 : 0) : Word(v).value_or(0);
+    }
+
+    const std::string& Where() const { return m_where; }
+
+private:
+    const QJsonObject& m_o;
+    std::string m_where;
+    const ItemJsonOptions& m_opt;
+    std::string& m_error;
+};
+
+// A warning when the path of an image or text block will not load: its
+// extension is not one its type reads, or the file is not there (checked
+// from this directory; Vexlan takes a relative path from its own).
+void CheckPath(const PageItem& it, const std::string& where, int codePage,
+               std::vector<std::string>& warnings)
+{
+    const std::string path = it.szText;
+    const bool image = it.nType == ITEM_IMAGE;
+    // An image or a ".txt" file that does not load ends the page there.
+    const char* outcome = image || HasExtension(path, ".txt") ? "Vexlan stops reading the job here"
+                                                              : "the block draws nothing";
+    std::string problem;
+    if (image && !HasExtension(path, ".jpg") && !HasExtension(path, ".bpg")) {
+        problem = "extension not .jpg/.bpg";
+    } else if (!image && !HasExtension(path, ".txt") && !HasExtension(path, ".bin")) {
+        problem = "extension not .txt/.bin";
+    } else {
+        problem = FileProblem(path);
+        if (problem.empty())
+            return;
+        if (path.empty() || path[0] != '/')
+            problem += " (relative to this directory)";
+    }
+    warnings.push_back(where + (image ? "image \"" : "text block \"") + AnsiToUtf8(path, codePage) +
+                       "\": " + problem + "; " + outcome);
+}
+
+} // namespace
+
+bool ItemFromJson(const QJsonObject& o, std::size_t index, const ItemJsonOptions& opt, PageItem& it,
+                  std::vector<std::string>& warnings, std::string& error)
+{
+    ItemReader r(o, index, opt, error);
+    const auto type = Integer(o.value("type"), INT32_MIN, INT32_MAX);
+    if (!type)
+        return r.Fail("\"type\" must be an integer: 0 text line, 1 image, 2 text block, 3 frame");
+    it.nType = static_cast<int32_t>(*type);
+    const bool known = it.nType >= ITEM_TEXT && it.nType <= ITEM_FRAME;
+    // A record of another type is written with its type and rectangle only;
+    // Vexlan skips it. It may carry any key, all checked for their kind.
+    if (!r.CheckKeys(it.nType, known ? 1u << it.nType : kAnyType))
+        return false;
+    if (!o.contains("rect"))
+        return r.Fail("\"rect\" is missing: [left, top, right, bottom] in 0.01 mm");
+    if (!known)
+        warnings.push_back(r.Where() + "type " + std::to_string(it.nType) +
+                           " is no item type (0 to 3); Vexlan skips this record");
+
+    const QJsonArray rc = o.value("rect").toArray();
+    it.rcItem = RECT{rc[0].toInt(), rc[1].toInt(), rc[2].toInt(), rc[3].toInt()};
+
+    std::string text, face;
+    const bool hasPath = it.nType == ITEM_IMAGE || it.nType == ITEM_TEXTBLOCK;
+    if (it.nType == ITEM_TEXT && !r.Bytes("text", record::kTextSize - 1, text))
+        return false;
+    if (hasPath && !r.Bytes("path", record::kTextSize - 1, text))
+        return false;
+    const bool hasFace = it.nType == ITEM_TEXT || it.nType == ITEM_TEXTBLOCK;
+    if (hasFace && !r.Bytes("face", record::kFaceNameSize - 1, face))
+        return false;
+    SetItemText(it, text);
+    SetItemFace(it, face);
+
+    it.nAlign = static_cast<UINT>(r.Number("align"));
+    it.bInvert = static_cast<int32_t>(r.Number("invert"));
+    it.bKeepAspect = static_cast<int32_t>(r.Number("keepAspect"));
+    it.nPenWidth = static_cast<int32_t>(r.Number("penWidth"));
+    it.crColor = static_cast<COLORREF>(r.Number("color"));
+    if (hasPath)
+        CheckPath(it, r.Where(), opt.codePage, warnings);
+    return true;
+}
+
+} // namespace vexlan::tool
