@@ -286,22 +286,15 @@ TEST(CodePage, GbkRoundTrip)
 TEST(CodePage, WhichCharactersACodePageHolds)
 {
     const auto npos = std::string::npos;
-    struct Row {
-        std::string utf8;
-        int codePage;
-        std::size_t firstUnheld;
-        std::size_t lastCharBytes; // of the last character, in the code page
-    } rows[] = {
-        {"ab 中", CP_GBK, npos, 2},   {"€", CP_GBK, npos, 1},      {"a¥", CP_GBK, 1, 0},
-        {"x😀", CP_GBK, 1, 0},        {"é", CP_SINGLE_BYTE, npos, 1}, {"a中", CP_SINGLE_BYTE, 1, 0},
-        {"😀", CP_UTF8, npos, 4},     {"a\xFF", CP_UTF8, 1, 1},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.utf8 + " cp " + std::to_string(r.codePage));
-        EXPECT_EQ(FindUnheldChar(r.utf8, r.codePage), r.firstUnheld);
-        std::size_t last = r.utf8.size() - 1;
-        while (last > 0 && (static_cast<unsigned char>(r.utf8[last]) & 0xC0) == 0x80)
-            --last;
-        EXPECT_EQ(CodePageCharBytes(r.utf8.data() + last, r.utf8.size() - last, r.codePage), r.lastCharBytes);
-    }
+    EXPECT_EQ(FindUnheldChar("ab 中€", CP_GBK), npos);
+    EXPECT_EQ(FindUnheldChar("a¥", CP_GBK), 1u);
+    EXPECT_EQ(FindUnheldChar("中😀", CP_GBK), 3u);
+    EXPECT_EQ(FindUnheldChar("été", CP_SINGLE_BYTE), npos);
+    EXPECT_EQ(FindUnheldChar("a中", CP_SINGLE_BYTE), 1u);
+    EXPECT_EQ(FindUnheldChar("😀", CP_UTF8), npos);
+    EXPECT_EQ(FindUnheldChar("a\xFF", CP_UTF8), 1u);
+    EXPECT_EQ(CodePageCharBytes("中", 3, CP_GBK), 2u);
+    EXPECT_EQ(CodePageCharBytes("€", 3, CP_GBK), 1u); // 0x80 in code page 936
+    EXPECT_EQ(CodePageCharBytes("é", 2, CP_SINGLE_BYTE), 1u);
+    EXPECT_EQ(CodePageCharBytes("中", 3, CP_UTF8), 3u);
 }
