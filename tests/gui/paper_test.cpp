@@ -1,0 +1,114 @@
+// The page follows the printer's paper (offscreen, against a private
+// scheduler whose queues default to Letter and to A5): the preview shows the
+// default queue's paper and printable area, the window-less outputs use the
+// same page, and the print dialog prints on the paper of the queue it ends
+// on. Skipped without root, cupsd or the Generic PDF PPD.
+#include "gui_test_support.h"
+
+#include "app/main_frame.h"
+#include "view/page_setup.h"
+#include "view/print_preview.h"
+#include "view/vexlan_view.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QPrinter>
+#include <QTest>
+
+#include <cups/cups.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+namespace vexlan::test {
+namespace {
+
+// Runs the private scheduler's script: start DIR, queue DIR NAME PAPER, stop DIR.
+int Cupsd(std::vector<std::string> args)
+{
+    args.insert(args.begin(), {"bash", VEXLAN_TEST_DATA "/../support/private_cupsd.sh"});
+    return vexlan::test::Run(args).status;
+}
+
+class PaperTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (Cupsd({"require", "paper_test"}) != 0)
+            GTEST_SKIP() << "needs root, cupsd and the Generic PDF PPD";
+        std::filesystem::permissions(m_dir.path(), std::filesystem::perms(0755));
+        m_cups = m_dir.file("cups");
+        ASSERT_EQ(Cupsd({"start", m_cups}), 0);
+        ASSERT_EQ(Cupsd({"queue", m_cups, "LETTERQ", "Letter"}), 0);
+        ASSERT_EQ(Cupsd({"queue", m_cups, "A5Q", "A5"}), 0);
+        // libcups keeps the server it first read: make it read again.
+        setenv("CUPS_SERVER", (m_cups + "/cups.sock").c_str(), 1);
+        cupsSetServer(nullptr);
+        setenv("PRINTER", "LETTERQ", 1);
+    }
+    void TearDown() override
+    {
+        if (!m_cups.empty())
+            Cupsd({"stop", m_cups});
+    }
+
+    TempDir m_dir;
+    std::string m_cups;
+};
+
+TEST_F(PaperTest, PreviewShowsTheDefaultQueuesPaperAsTheOutputsDo)
+{
+    for (const auto& [queue, paper] : {std::pair{"LETTERQ", QPageSize::Letter}, {"A5Q", QPageSize::A5}}) {
+        setenv("PRINTER", queue, 1);
+        CVexlanView view;
+        view.OnInitialUpdate();
+        ASSERT_NE(view.GetPreview(), nullptr) << queue;
+        const QPageLayout shown = view.GetPreview()->GetPrinter()->pageLayout();
+        EXPECT_EQ(shown.pageSize().id(), paper) << queue;
+        EXPECT_EQ(shown.orientation(), QPageLayout::Portrait) << queue;
+        // The PPD's printable area: 18 pt left and right, 36 pt top and bottom.
+        EXPECT_EQ(shown.marginsPoints(), QMargins(18, 36, 18, 36)) << queue;
+        EXPECT_TRUE(DefaultPrinterPageLayout().isEquivalentTo(shown)) << queue;
+    }
+}
+
+// Prints through the dialog, choosing `queue` there (the default LETTERQ:
+// nothing changed), and returns the PDF that arrived on its device.
+std::string PrintThroughDialog(const std::string& dir, const std::string& queue)
+{
+    TempDir jobDir;
+    CommandLine cl;
+    cl.jobPath = jobDir.file("job.set");
+    WriteFile(cl.jobPath, OneLineJob());
+    CVexlanApp app(cl);
+    EXPECT_TRUE(app.InitInstance());
+    ModalWatcher watcher([&queue](QWidget* dialog) {
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        if (printers != nullptr)
+            printers->setCurrentIndex(printers->findText(QString::fromStdString(queue)));
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    QTimer::singleShot(0, [&app] {
+        app.GetMainWnd()->findChild<QAbstractButton*>(QStringLiteral("previewPrint"))->click();
+    });
+    EXPECT_EQ(RunBounded(app), 0);
+    // The scheduler's file backend writes the page shortly after.
+    const std::string out = dir + "/out/" + queue + ".pdf";
+    for (int i = 0; i < 300; ++i, QTest::qWait(100)) {
+        const std::string pdf = std::filesystem::exists(out) ? ReadFile(out) : std::string();
+        if (pdf.find("%%EOF") != std::string::npos)
+            return pdf;
+    }
+    return std::string();
+}
+
+TEST_F(PaperTest, DialogPrintsOnThePaperOfTheQueueItEndsOn)
+{
+    EXPECT_NE(PrintThroughDialog(m_cups, "LETTERQ").find("/MediaBox [ 0 0 612 792 ]"), std::string::npos);
+    EXPECT_NE(PrintThroughDialog(m_cups, "A5Q").find("/MediaBox [ 0 0 420 595 ]"), std::string::npos);
+}
+
+} // namespace
+} // namespace vexlan::test
