@@ -2,6 +2,7 @@
 #include "view/print_pass.h"
 
 #include "view/page_painter.h"
+#include "view/page_setup.h"
 #include "view/printer_choice.h"
 
 #include <QGuiApplication>
@@ -34,6 +35,7 @@ bool PrintPageDirect(const CPageItemArray& items, const QString& printerName, QS
     QPrinter printer(QPrinter::HighResolution);
     if (!SelectPrinter(printer, printerName, false, error))
         return false;
+    UseDefaultPage(printer);
     printer.setDocName(QGuiApplication::applicationDisplayName());
     return PrintOnePage(printer, [&items](QPainter& painter) { PaintPage(painter, items); }, error);
 }

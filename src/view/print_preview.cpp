@@ -7,6 +7,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace vexlan {
@@ -63,6 +64,9 @@ CPrintPreview::CPrintPreview(std::unique_ptr<QPrinter> printer, QWidget* parent)
     connect(m_pWidget, &QPrintPreviewWidget::previewChanged, this, &CPrintPreview::UpdateButtons);
     connect(m_pPrint, &QPushButton::clicked, this, &CPrintPreview::printRequested);
     connect(m_pClose, &QPushButton::clicked, this, &CPrintPreview::closeRequested);
+    // Escape closes the preview, as it does in every print preview.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &CPrintPreview::closeRequested);
     connect(m_pNext, &QPushButton::clicked, this, &CPrintPreview::OnNextPage);
     connect(m_pPrev, &QPushButton::clicked, this, &CPrintPreview::OnPrevPage);
     connect(m_pNumPage, &QPushButton::clicked, this, &CPrintPreview::OnNumPageChange);

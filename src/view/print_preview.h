@@ -1,8 +1,8 @@
 // Print Preview: the page as it will print (Qt's preview widget) under
 // Vexlan's own preview toolbar: 打印, 下一页, 上一页, 两页/一页,
 // 放大, 缩小, 关闭. The widget draws nothing itself: it asks for the page
-// through paintRequested, and hands Print and Close to its owner, the view,
-// which ends the preview.
+// through paintRequested, and hands Print and Close (the button or Escape)
+// to its owner, the view, which ends the preview.
 #pragma once
 
 #include <QWidget>
@@ -34,7 +34,7 @@ public:
 signals:
     // The preview needs the page drawn on `printer` (the preview's device).
     void paintRequested(QPrinter* printer);
-    // The toolbar's Print and Close buttons.
+    // The toolbar's Print and Close buttons; Escape is Close.
     void printRequested();
     void closeRequested();
 

@@ -11,6 +11,7 @@
 #include "res/command_ids.h"
 #include "view/command_event.h"
 #include "view/page_painter.h"
+#include "view/page_setup.h"
 #include "view/print_pass.h"
 #include "view/print_preview.h"
 #include "view/printer_choice.h"
@@ -161,6 +162,8 @@ bool CVexlanView::DoPreparePrinting(CPrintInfo& info)
         emit printFailed(error);
         return false;
     }
+    // The queue's own paper, as the print dialog would show it.
+    UseDefaultPage(*printer);
     printer->setDocName(QGuiApplication::applicationDisplayName());
     if (!info.m_bPreview && !info.m_bDirect) {
         QPrintDialog dialog(printer.get(), window());

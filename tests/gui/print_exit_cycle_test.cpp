@@ -98,6 +98,22 @@ TEST_F(PrintExitCycle, ClosingThePreviewEndsTheProgram)
     EXPECT_EQ(m_app->GetMainWnd(), nullptr); // the frame and view are gone
 }
 
+// Escape in the preview does what its 关闭 button does.
+TEST_F(PrintExitCycle, EscapeClosesThePreviewAndEndsTheProgram)
+{
+    Start();
+    m_frame->activateWindow(); // as the window manager does for a new window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame));
+    QTimer::singleShot(0, m_frame, [this] {
+        QTest::keyClick(m_frame, Qt::Key_Escape);
+        EXPECT_FALSE(m_view->IsInPreview());
+        EXPECT_EQ(m_view->GetExitTimerId(), 111u);
+    });
+    EXPECT_EQ(RunBounded(*m_app), 0);
+    EXPECT_EQ(m_closed, 1);
+    EXPECT_EQ(m_printed, 0);
+}
+
 TEST_F(PrintExitCycle, ClosingTheWindowInPreviewEndsTheProgram)
 {
     Start();
