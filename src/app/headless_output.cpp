@@ -11,15 +11,13 @@
 #include "platform/trace_dc.h"
 #include "view/page_painter.h"
 #include "view/page_renderer.h"
+#include "view/page_setup.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 #include <cmath>
 #include <cstdio>
@@ -40,15 +38,7 @@ int Fail(const std::string& message)
 
 QPageLayout OutputPageLayout()
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (!info.isNull()) {
-        QPrinter printer(info, QPrinter::HighResolution);
-        const QPageLayout layout = printer.pageLayout();
-        if (layout.isValid())
-            return layout;
-    }
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                       QPageLayout::Millimeter);
+    return DefaultPrinterPageLayout();
 }
 
 } // namespace
@@ -100,11 +90,9 @@ int RunPng(const CPageItemArray& items, const std::string& file, int dpi)
 {
     if (dpi <= 0)
         return Fail("the PNG resolution must be a positive number of dpi");
-    const QPageLayout layout = OutputPageLayout();
-    const QSizeF paperMm = layout.fullRectPoints().size() * (25.4 / 72.0);
-    const QMarginsF marginsMm = layout.marginsPoints() * (25.4 / 72.0);
-    const double width = std::ceil(paperMm.width() / 25.4 * dpi);
-    const double height = std::ceil(paperMm.height() / 25.4 * dpi);
+    const PagePixels page = PagePixelsAt(OutputPageLayout(), dpi);
+    const double width = page.width;
+    const double height = page.height;
     if (width < 1 || height < 1 || width * height > kMaxPngPixels)
         return Fail("a page of " + std::to_string(long(width)) + " x " + std::to_string(long(height)) +
                     " pixels at " + std::to_string(dpi) + " dpi is too large for a PNG");
@@ -118,7 +106,7 @@ int RunPng(const CPageItemArray& items, const std::string& file, int dpi)
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        painter.translate(std::round(marginsMm.left() / 25.4 * dpi), std::round(marginsMm.top() / 25.4 * dpi));
+        painter.translate(page.origin);
         PaintPage(painter, items);
     }
     QFile out(QString::fromLocal8Bit(file.c_str()));
