@@ -130,4 +130,8 @@ inline constexpr const char* kProductName = "Vexlan 应用程序";
 // The menu bar's one item.
 inline constexpr const char* kMenuExitText = "退出(&X)";
 
+// Put before the reason when a print pass fails ("打印失败：" + the queue or
+// file and why).
+inline constexpr const char* kPrintFailedText = "打印失败：";
+
 } // namespace vexlan

@@ -1,5 +1,6 @@
-// One page sent to a printer: open a painter on it, draw, end the job. Used
-// by the view's print pass and by the window-less --print.
+// One page sent to a printer: draw it into a PDF, then hand that to the
+// printer's file or CUPS queue and check the outcome. Used by the view's
+// print pass and by the window-less --print.
 #pragma once
 
 #include "job/page_item.h"
@@ -13,10 +14,12 @@ class QPrinter;
 
 namespace vexlan {
 
-// Starts a job on `printer`, calls `drawPage` once with a painter on it and
-// ends the job. Returns false with `error` set when the job cannot be started
-// or finished (no output file given, file not writable, printer gone);
-// `drawPage` is then not called or its output is lost.
+// Calls `drawPage` once with a painter on a PDF page laid out as `printer`
+// lays out its page, then delivers that page: into the printer's output
+// file (complete or absent), or to its CUPS queue, whose answer is checked.
+// Returns false with `error` set (one line naming the file or queue and the
+// reason) when no output file is given for a PDF printer, the file cannot
+// be written, or the scheduler refuses the job or cannot be reached.
 bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, QString& error);
 
 // The window-less print: the page of `items` on the queue `printerName`

@@ -8,6 +8,7 @@
 // the two.
 #include "view/vexlan_view.h"
 
+#include "res/app_strings.h"
 #include "res/command_ids.h"
 #include "view/command_event.h"
 #include "view/page_painter.h"
@@ -17,6 +18,7 @@
 #include "view/printer_choice.h"
 
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -135,10 +137,15 @@ void CVexlanView::OnFilePrint(bool bDirect)
                                           OnPrint(painter, info);
                                       },
                                       error);
-    if (printed)
+    if (printed) {
         emit pagePrinted();
-    else
+    } else {
         emit printFailed(error);
+        // The pass ends once the user has read why: the exit timer is armed
+        // only after the message is closed.
+        QMessageBox::critical(window(), QGuiApplication::applicationDisplayName(),
+                              QString::fromUtf8(kPrintFailedText) + error);
+    }
     OnEndPrinting(info);
 }
 

@@ -58,7 +58,8 @@ public:
 signals:
     // A print pass sent the page to its printer.
     void pagePrinted();
-    // A pass could not be prepared or started; one line for the user.
+    // A pass could not be prepared, or its page did not reach the printer
+    // (file not written, job refused); one line for the user.
     void printFailed(const QString& message);
 
 protected:

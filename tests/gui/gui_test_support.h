@@ -8,6 +8,7 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -51,18 +52,19 @@ inline int RunBounded(CVexlanApp& app, int boundMs = 20000)
     return app.Run();
 }
 
-// Calls `handler` once with the first modal widget that appears (polled from
-// the event loop, so it also runs inside a dialog's own loop).
+// Calls `handler` with each of the first `count` modal widgets that appear
+// (polled from the event loop, so it also runs inside a dialog's own loop).
 class ModalWatcher {
 public:
-    explicit ModalWatcher(std::function<void(QWidget*)> handler) : m_handler(std::move(handler))
+    explicit ModalWatcher(std::function<void(QWidget*)> handler, int count = 1) : m_handler(std::move(handler))
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, count] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr)
+            if (modal == nullptr || modal == m_last)
                 return;
-            m_timer.stop();
-            ++m_seen;
+            m_last = modal;
+            if (++m_seen == count)
+                m_timer.stop();
             m_handler(modal);
         });
         m_timer.start(5);
@@ -71,6 +73,7 @@ public:
 
 private:
     std::function<void(QWidget*)> m_handler;
+    QPointer<QWidget> m_last;  // the one handled last, while it lives
     QTimer m_timer;
     int m_seen = 0;
 };

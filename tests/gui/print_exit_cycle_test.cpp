@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -202,6 +203,7 @@ TEST_F(PrintExitCycle, PrintThenConfirmPrintsOnceAndEnds)
     EXPECT_EQ(m_closed, 1);
     ASSERT_TRUE(std::filesystem::exists(out));
     EXPECT_EQ(PdfPageCount(ReadFile(out)), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 1); // no temporary file
 }
 
 // Ctrl+P from the accelerator table does what the preview's Print does.
@@ -228,20 +230,33 @@ TEST_F(PrintExitCycle, CtrlPInPreviewPrints)
 }
 
 // A print job that cannot start (a file in a directory that does not exist)
-// ends the program too, with a failing status rather than a silent success.
+// ends the program too, with a failing status rather than a silent success,
+// once the user has seen why; the exit timer waits for that.
 TEST_F(PrintExitCycle, PrintThatCannotStartEndsWithFailure)
 {
     Start();
     const std::string out = m_dir.file("missing-dir/out.pdf");
+    QString shown;
+    int closedDuringMessage = -1;
     ModalWatcher watcher([&](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            shown = box->text();
+            QTest::qWait(30);
+            closedDuringMessage = m_closed + static_cast<int>(m_view->GetExitTimerId());
+            QMetaObject::invokeMethod(box, "accept", Qt::QueuedConnection);
+            return;
+        }
         PrintToFile(modal, QString::fromStdString(out));
         // Bypass the dialog's own check of the directory, as a printer that
         // goes away after the dialog would.
         static_cast<QPrintDialog*>(modal)->printer()->setOutputFileName(QString::fromStdString(out));
         QMetaObject::invokeMethod(modal, "done", Qt::QueuedConnection, Q_ARG(int, QDialog::Accepted));
-    });
+    }, 2);
     ClickLater("previewPrint");
     EXPECT_EQ(RunBounded(*m_app), 1);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("打印失败：")) && shown.contains(QString::fromStdString(out)))
+        << shown.toStdString();
+    EXPECT_EQ(closedDuringMessage, 0);
     EXPECT_EQ(m_printed, 0);
     EXPECT_EQ(m_closed, 1);
 }
