@@ -347,6 +347,7 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
     for (const Row& r : rows) {
         SCOPED_TRACE(r.bytes.size());
         const Strings page = Load(r.bytes);
+        FreePageItems(list); // the reader empties the list; releasing is the owner's part
         LoadDiagnostics diag;
         LoadPrintJob(dir.file("job.set"), list, &diag);
         EXPECT_EQ(Describe(list), page);
@@ -356,6 +357,7 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
             EXPECT_NE(diag.warnings[i].text.find(r.warnings[i].second), std::string::npos) << diag.warnings[i].text;
         }
     }
+    FreePageItems(list);
     LoadDiagnostics missing;
     LoadPrintJob(dir.file("no.set"), list, &missing);
     ASSERT_EQ(missing.warnings.size(), 1u);
