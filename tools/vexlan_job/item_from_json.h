@@ -19,10 +19,10 @@ struct ItemJsonOptions {
 };
 
 // Fills `item` from the object of item `index`. On failure returns false
-// with `error` set to one line naming the item and the key; `item` is then
-// unspecified. Problems that do not stop the build (a path that is missing
-// or whose extension its type does not load) are appended to `warnings`,
-// one line each, on success and on failure alike.
+// with `error` set to one line naming the item and the key; `item` may then
+// be half filled and is not to be used. Problems that do not stop the build
+// (a path that is missing or whose extension its type does not load) are
+// appended to `warnings`, one line each, on success and on failure alike.
 bool ItemFromJson(const QJsonObject& object, std::size_t index, const ItemJsonOptions& options,
                   PageItem& item, std::vector<std::string>& warnings, std::string& error);
 
