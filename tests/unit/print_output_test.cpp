@@ -42,6 +42,9 @@ TEST(PrintOutput, DialogChoicesBecomeCupsOptions)
         options.printerOptions = CupsOptionsFromPairs(c.dialogOptions);
         EXPECT_EQ(CupsOptionPairs(options), c.expected) << "case " << &c - cases;
     }
+    // Automatic two-sided printing turns the sheet along the page's long edge.
+    EXPECT_EQ(CupsSides(QPrinter::DuplexAuto, QPageLayout::Portrait), "two-sided-long-edge");
+    EXPECT_EQ(CupsSides(QPrinter::DuplexAuto, QPageLayout::Landscape), "two-sided-short-edge");
 }
 
 TEST(PrintOutput, PdfPageReplacesWholeOrKeepsTheOldFile)
