@@ -7,7 +7,7 @@ set -euo pipefail
 
 src="${VEXLAN_SOURCE_DIR:?VEXLAN_SOURCE_DIR must name the source tree}"
 fuzz_dir="$src/build/fuzz/tests/fuzz"
-seconds="${VEXLAN_FUZZ_SECONDS:-20}"
+seconds="${VEXLAN_FUZZ_SECONDS:-8}"
 
 shopt -s nullglob
 targets=()

@@ -12,20 +12,12 @@
 // damaged jobs in tests: "count" overrides the record count, "magic" the
 // magic number, "truncate" cuts the file to that many bytes.
 #include "commands.h"
-#include "item_from_json.h"
+#include "job_from_json.h"
 
-#include "job/job_reader.h"
-#include "job/page_item.h"
-#include "platform/bytes.h"
 #include "platform/codepage.h"
 
-#include <QByteArray>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <cstdio>
-#include <optional>
 
 namespace vexlan::tool {
 namespace {
@@ -34,19 +26,6 @@ int Fail(int status, const std::string& msg)
 {
     std::fprintf(stderr, "vexlan-job: %s\n", msg.c_str());
     return status;
-}
-
-// A top-level integer field of the test options, or `def` when absent.
-std::optional<int64_t> TopInt(const QJsonObject& o, const char* key, int64_t def, int64_t min)
-{
-    if (!o.contains(key))
-        return def;
-    const QJsonValue v = o.value(key);
-    const double d = v.toDouble();
-    if (!v.isDouble() || !(d >= static_cast<double>(min) && d <= 4294967295.0) ||
-        d != static_cast<double>(static_cast<int64_t>(d)))
-        return std::nullopt;
-    return static_cast<int64_t>(d);
 }
 
 struct BuildArgs {
@@ -90,57 +69,14 @@ int RunBuild(const std::vector<std::string>& args)
     QFile f(QString::fromStdString(a.in));
     if (!f.open(QIODevice::ReadOnly))
         return Fail(1, "cannot read " + a.in);
-    QJsonParseError perr{};
-    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &perr);
-    if (perr.error != QJsonParseError::NoError)
-        return Fail(1, a.in + ": " + perr.errorString().toStdString());
-    QJsonArray items;
-    QJsonObject top;
-    if (doc.isArray()) {
-        items = doc.array();
-    } else if (doc.isObject() && doc.object().value("items").isArray()) {
-        top = doc.object();
-        items = top.value("items").toArray();
-        for (auto it = top.begin(); it != top.end(); ++it) {
-            const QString& key = it.key();
-            if (key != "items" && key != "count" && key != "magic" && key != "truncate")
-                return Fail(1, "unknown top-level key \"" + key.toStdString() +
-                                   "\"; the keys are items, count, magic, truncate");
-        }
-    } else {
-        return Fail(1, a.in + ": expected an array of items or {\"items\": [...]}");
-    }
-
-    const auto magic = TopInt(top, "magic", JOB_MAGIC, INT32_MIN);
-    const auto count = TopInt(top, "count", items.size(), INT32_MIN);
-    const auto cut = TopInt(top, "truncate", INT64_MAX, 0);
-    if (!magic || !count || !cut)
-        return Fail(1, "\"magic\" and \"count\" must be 32-bit integers, \"truncate\" a byte count");
-    std::string bytes(JOB_HEADER_SIZE, '\0');
-    auto* hdr = reinterpret_cast<uint8_t*>(bytes.data());
-    WriteU32LE(hdr, static_cast<uint32_t>(*magic));
-    WriteI32LE(hdr + 4, static_cast<int32_t>(*count));
-
+    std::string bytes;
     std::vector<std::string> warnings;
     std::string error;
-    for (qsizetype i = 0; i < items.size() && error.empty(); ++i) {
-        PageItem it;
-        if (!items[i].isObject()) {
-            error = "item " + std::to_string(i) + " is not an object";
-        } else if (ItemFromJson(items[i].toObject(), static_cast<std::size_t>(i), options, it, warnings,
-                                error)) {
-            uint8_t rec[record::kSize] = {};
-            EncodePageItem(it, rec);
-            bytes.append(reinterpret_cast<const char*>(rec), sizeof rec);
-        }
-    }
+    const bool built = JobFromJson(f.readAll(), a.in, options, bytes, warnings, error);
     for (const std::string& w : warnings)
         std::fprintf(stderr, "vexlan-job: warning: %s\n", w.c_str());
-    if (!error.empty())
+    if (!built)
         return Fail(1, error);
-
-    if (static_cast<uint64_t>(*cut) < bytes.size())
-        bytes.resize(static_cast<std::size_t>(*cut));
     if (!WriteWholeFile(a.out, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
         return Fail(1, "cannot write " + a.out);
     return 0;
