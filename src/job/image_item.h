@@ -10,11 +10,20 @@ namespace vexlan {
 // The record's szText names a ".bpg" packed JPEG or a ".jpg" JPEG (the last
 // 4 bytes, any ASCII case; ".bpg" is tested first). pBits and pBmi must be
 // null on entry. Returns TRUE with pBits/pBmi set to image blocks that the
-// caller now owns; FALSE on any failure, with nothing left allocated.
+// caller now holds (release each with ImageBlockFree, as FreePageItems
+// does); FALSE on any failure, with nothing left allocated.
+//
+// Memory: an item naming the same file as an earlier item whose picture is
+// still held shares that picture (image_cache.h). A new picture must fit in
+// what the page's image budget has left (image_budget.h), or the item fails
+// before its blocks are allocated. A ".bpg" file's unpacked bytes live only
+// while they are decoded.
+//
 // On FALSE, a non-null `problem` receives why, in a few words: "extension
 // not .jpg/.bpg", a file problem ("no such file", "permission denied", "not
-// a regular file"), "not a packed file, or damaged", "not a JPEG, or damaged"
-// or "unpacked data is not a JPEG, or damaged".
+// a regular file"), "not a packed file, or damaged", "not a JPEG, or damaged",
+// "unpacked data is not a JPEG, or damaged", "over the page's image memory
+// budget", "picture too large to decode" or "out of memory".
 BOOL LoadImageItem(PageItem& item, std::string* problem = nullptr);
 
 } // namespace vexlan

@@ -1,4 +1,6 @@
-// JSON form of the item list.
+// JSON form of the item list, built in one string: a text block may be as
+// long as its file, so it is quoted straight into the output, never copied
+// on the way.
 #include "job/item_json.h"
 
 #include "platform/codepage.h"
@@ -7,7 +9,16 @@
 namespace vexlan {
 namespace {
 
-std::string Str(const char* ansi) { return JsonQuote(AnsiToUtf8(std::string(ansi))); }
+// A string of the job, as UTF-8. In UTF-8 the bytes are quoted as they
+// stand: quoting replaces a byte outside any valid sequence by U+FFFD, as
+// the conversion would.
+void AppendStr(std::string& out, const char* ansi)
+{
+    if (AnsiCodePage() == CP_UTF8)
+        AppendJsonQuoted(out, ansi);
+    else
+        AppendJsonQuoted(out, AnsiToUtf8(std::string(ansi)));
+}
 
 std::string Rect(const RECT& rc)
 {
@@ -15,17 +26,21 @@ std::string Rect(const RECT& rc)
            std::to_string(rc.right) + "," + std::to_string(rc.bottom) + "]";
 }
 
-std::string ItemToJson(const PageItem& it)
+void AppendItem(std::string& s, const PageItem& it)
 {
-    std::string s = "{\"type\":" + std::to_string(it.nType) + ",\"rect\":" + Rect(it.rcItem);
+    s += "{\"type\":" + std::to_string(it.nType) + ",\"rect\":" + Rect(it.rcItem);
     switch (it.nType) {
     case ITEM_TEXT:
-        s += ",\"text\":" + Str(it.szText) + ",\"face\":" + Str(it.szFaceName) +
-             ",\"align\":" + std::to_string(it.nAlign);
+        s += ",\"text\":";
+        AppendStr(s, it.szText);
+        s += ",\"face\":";
+        AppendStr(s, it.szFaceName);
+        s += ",\"align\":" + std::to_string(it.nAlign);
         break;
     case ITEM_IMAGE: {
-        s += ",\"path\":" + Str(it.szText) + ",\"invert\":" + std::to_string(it.bInvert) +
-             ",\"keepAspect\":" + std::to_string(it.bKeepAspect);
+        s += ",\"path\":";
+        AppendStr(s, it.szText);
+        s += ",\"invert\":" + std::to_string(it.bInvert) + ",\"keepAspect\":" + std::to_string(it.bKeepAspect);
         const BITMAPINFOHEADER* h = it.pBmi != nullptr ? &it.pBmi->bmiHeader : nullptr;
         s += ",\"width\":" + std::to_string(h ? h->biWidth : 0) +
              ",\"height\":" + std::to_string(h ? h->biHeight : 0) +
@@ -33,10 +48,13 @@ std::string ItemToJson(const PageItem& it)
         break;
     }
     case ITEM_TEXTBLOCK:
-        s += ",\"path\":" + Str(it.szText) + ",\"face\":" + Str(it.szFaceName) +
-             ",\"lineCount\":" + std::to_string(it.nLineCount) +
-             ",\"maxLineLen\":" + std::to_string(it.nMaxLineLen) +
-             ",\"block\":" + Str(it.pszBlock != nullptr ? it.pszBlock : "");
+        s += ",\"path\":";
+        AppendStr(s, it.szText);
+        s += ",\"face\":";
+        AppendStr(s, it.szFaceName);
+        s += ",\"lineCount\":" + std::to_string(it.nLineCount) +
+             ",\"maxLineLen\":" + std::to_string(it.nMaxLineLen) + ",\"block\":";
+        AppendStr(s, it.pszBlock != nullptr ? it.pszBlock : "");
         break;
     case ITEM_FRAME:
         s += ",\"penWidth\":" + std::to_string(it.nPenWidth) + ",\"color\":" + std::to_string(it.crColor);
@@ -45,7 +63,6 @@ std::string ItemToJson(const PageItem& it)
         break;
     }
     s += "}";
-    return s;
 }
 
 } // namespace
@@ -56,7 +73,7 @@ std::string ItemListToJson(const CPageItemArray& list)
     for (std::size_t i = 0; i < list.GetSize(); ++i) {
         if (i > 0)
             s += ",\n ";
-        s += ItemToJson(list.GetAt(i));
+        AppendItem(s, list.GetAt(i));
     }
     s += "]\n";
     return s;

@@ -43,7 +43,7 @@ void XorBuffer(uint8_t* data, uint32_t count, uint32_t key)
         data[i] ^= low;
 }
 
-BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size)
+BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size, uint32_t* capacity)
 {
     if (buffer != nullptr) {
         delete[] *buffer;
@@ -51,6 +51,8 @@ BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size)
     }
     if (size != nullptr)
         *size = 0;
+    if (capacity != nullptr)
+        *capacity = 0;
     if (file == nullptr || buffer == nullptr || size == nullptr)
         return FALSE;
 
@@ -85,10 +87,12 @@ BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size)
         return FALSE;
     *buffer = owned.release();
     *size = unpackedSize;
+    if (capacity != nullptr)
+        *capacity = bufferSize;
     return TRUE;
 }
 
-BOOL ReadPackedFile(std::string path, uint8_t** buffer, uint32_t* size)
+BOOL ReadPackedFile(std::string path, uint8_t** buffer, uint32_t* size, uint32_t* capacity)
 {
     if (buffer != nullptr) {
         delete[] *buffer;
@@ -96,10 +100,12 @@ BOOL ReadPackedFile(std::string path, uint8_t** buffer, uint32_t* size)
     }
     if (size != nullptr)
         *size = 0;
+    if (capacity != nullptr)
+        *capacity = 0;
     CFile file;
     if (!file.Open(path, CFile::modeRead | CFile::typeBinary))
         return FALSE;
-    return ReadPackedStream(&file, buffer, size);
+    return ReadPackedStream(&file, buffer, size, capacity);
 }
 
 std::string ReadPackedText(std::string path)

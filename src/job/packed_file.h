@@ -46,12 +46,15 @@ constexpr uint32_t PACKED_MAX_SIZE = 1u << 30;
 //
 // Memory: the block above, plus a temporary copy of the N compressed bytes
 // while they are inflated (released before returning).
-BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size);
+//
+// A non-null `capacity` receives the size of the whole block on success (0
+// on failure), for a caller that goes on using the block.
+BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size, uint32_t* capacity = nullptr);
 
 // The same from a path, opened in binary mode; a non-null *buffer is
 // released first, also when the path cannot be opened. The file is closed
 // before returning.
-BOOL ReadPackedFile(std::string path, uint8_t** buffer, uint32_t* size);
+BOOL ReadPackedFile(std::string path, uint8_t** buffer, uint32_t* size, uint32_t* capacity = nullptr);
 
 // The unpacked bytes of a packed file up to the first NUL (at most
 // dwUnpackedSize bytes), or "" on any failure.

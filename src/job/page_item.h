@@ -57,6 +57,8 @@ constexpr std::size_t kRect = 292;
 //
 // PageItem is copied by value; pBits, pBmi and pszBlock are owning
 // references that travel with the copy. Only FreePageItems releases them.
+// Image items naming the same picture may hold the same blocks, each item
+// one holder of them (ImageBlockShare); the memory goes with the last.
 struct PageItem {
     int32_t nType = 0;
     char szText[record::kTextSize + 1] = {};
@@ -111,8 +113,9 @@ private:
 // empties it with FreePageItems before it is destroyed.
 extern CPageItemArray ItemList;
 
-// Releases the loaded data of every item (image blocks, text blocks), each
-// once, and empties the list. Safe on an empty list and when called twice.
+// Releases the loaded data of every item (each item's holders of its image
+// blocks, text blocks), each once, and empties the list. Safe on an empty
+// list and when called twice.
 void FreePageItems(CPageItemArray& list);
 
 } // namespace vexlan

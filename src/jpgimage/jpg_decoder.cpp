@@ -72,7 +72,26 @@ struct Decode {
     JpgDecodeLimits limits;
     void* bits = nullptr;
     BITMAPINFO* bmi = nullptr;
+    JpgFailure failure = JpgFailure::kData;
+    bool workCappedByBudget = false;  // the budget, not maxWorkMemory, bounds libjpeg's memory
 };
+
+// Caps libjpeg's working memory (0 would mean no cap to libjpeg).
+void SetWorkMemory(jpeg_decompress_struct* cinfo, uint64_t bytes)
+{
+    constexpr auto kMaxLong = static_cast<uint64_t>(std::numeric_limits<long>::max());
+    cinfo->mem->max_memory_to_use = bytes == 0 ? 1 : static_cast<long>(bytes > kMaxLong ? kMaxLong : bytes);
+}
+
+// Why libjpeg gave up: its memory cap is the only error that is not about
+// the data.
+JpgFailure FailureOfError(const Decode& d)
+{
+    const int code = d.err.pub.msg_code;
+    if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY)
+        return d.workCappedByBudget ? JpgFailure::kOverBudget : JpgFailure::kTooLarge;
+    return JpgFailure::kData;
+}
 
 // The output colour space for a stream, or JCS_UNKNOWN when it cannot be
 // turned into a DIB.
@@ -92,12 +111,16 @@ J_COLOR_SPACE OutputSpaceFor(const jpeg_decompress_struct& cinfo)
     }
 }
 
+// Size of the BITMAPINFO block: the header and the colour table it needs.
+std::size_t HeaderBytes(int bitCount)
+{
+    return bitCount == 8 ? sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) : sizeof(BITMAPINFO);
+}
+
 BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t imageBytes)
 {
     const std::size_t colours = bitCount == 8 ? 256 : 0;
-    const std::size_t bytes =
-        colours == 0 ? sizeof(BITMAPINFO) : sizeof(BITMAPINFOHEADER) + colours * sizeof(RGBQUAD);
-    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(bytes));
+    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(HeaderBytes(bitCount)));
     if (bmi == nullptr)
         return nullptr;
     BITMAPINFOHEADER& h = bmi->bmiHeader;
@@ -124,14 +147,13 @@ BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t i
 bool RunDecode(Decode* d)
 {
     jpeg_decompress_struct* cinfo = &d->cinfo;
-    if (setjmp(d->err.jump) != 0)
+    if (setjmp(d->err.jump) != 0) {
+        d->failure = FailureOfError(*d);
         return false;
+    }
 
     jpeg_create_decompress(cinfo);
-    const uint64_t work = d->limits.maxWorkMemory;
-    cinfo->mem->max_memory_to_use = work > static_cast<uint64_t>(std::numeric_limits<long>::max())
-        ? std::numeric_limits<long>::max()
-        : static_cast<long>(work);
+    SetWorkMemory(cinfo, d->limits.maxWorkMemory);
     cinfo->progress = &d->guard.pub;
     JpgSourceFromFile(cinfo, d->file);
 
@@ -139,15 +161,28 @@ bool RunDecode(Decode* d)
 
     const J_COLOR_SPACE outSpace = OutputSpaceFor(*cinfo);
     if (outSpace == JCS_UNKNOWN)
-        return false;
+        return false;  // kData
     cinfo->out_color_space = outSpace;
     jpeg_calc_output_dimensions(cinfo);
 
     const int bitCount = outSpace == JCS_GRAYSCALE ? 8 : 24;
     const DibGeometry geo =
         ComputeDibGeometry(cinfo->output_width, cinfo->output_height, bitCount, d->limits.maxPixelBytes);
-    if (!geo.ok)
+    if (!geo.ok) {
+        d->failure = JpgFailure::kTooLarge;
         return false;
+    }
+    // What the picture keeps, then what libjpeg may use beside it while it
+    // decodes (its coefficient buffers are allocated in start_decompress).
+    const uint64_t blocks = uint64_t{geo.imageBytes} + HeaderBytes(bitCount);
+    if (blocks > d->limits.budgetBytes) {
+        d->failure = JpgFailure::kOverBudget;
+        return false;
+    }
+    if (d->limits.budgetBytes - blocks < d->limits.maxWorkMemory) {
+        d->workCappedByBudget = true;
+        SetWorkMemory(cinfo, d->limits.budgetBytes - blocks);
+    }
 
     jpeg_start_decompress(cinfo);
 
@@ -155,8 +190,10 @@ bool RunDecode(Decode* d)
     const uint32_t height = cinfo->output_height;
     d->bmi = MakeHeader(width, height, bitCount, geo.imageBytes);
     d->bits = ImageBlockAlloc(geo.imageBytes);
-    if (d->bmi == nullptr || d->bits == nullptr)
+    if (d->bmi == nullptr || d->bits == nullptr) {
+        d->failure = JpgFailure::kNoMemory;
         return false;
+    }
 
     auto* pixels = static_cast<uint8_t*>(d->bits);
     const bool cmyk = outSpace == JCS_CMYK;
@@ -184,8 +221,10 @@ bool RunDecode(Decode* d)
             }
             got = jpeg_read_scanlines(cinfo, rows, want);
         }
-        if (got == 0)  // the source never suspends; guard against a stall anyway
+        if (got == 0) {  // the source never suspends; guard against a stall anyway
+            d->failure = JpgFailure::kData;
             return false;
+        }
         if (cmyk) {
             const uint32_t first = cinfo->output_scanline - got;
             for (JDIMENSION i = 0; i < got; ++i) {
@@ -200,8 +239,11 @@ bool RunDecode(Decode* d)
 
 } // namespace
 
-int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi)
+int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                   JpgFailure* failure)
 {
+    if (failure != nullptr)
+        *failure = file == nullptr ? JpgFailure::kData : JpgFailure::kNoMemory;
     if (file == nullptr)
         return 0;
     auto* d = new (std::nothrow) Decode;
@@ -219,6 +261,8 @@ int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BIT
     d->guard.maxScans = limits.maxScans;
 
     const bool ok = RunDecode(d);
+    if (failure != nullptr)
+        *failure = ok ? JpgFailure::kNone : d->failure;
     jpeg_destroy_decompress(&d->cinfo);
     if (ok) {
         pBits = d->bits;

@@ -24,6 +24,12 @@
 // images) may not exceed maxWorkMemory, and a file may hold at most
 // maxScans scans (many tiny progressive scans are a known way to make a
 // decoder run for minutes).
+//
+// Budget: budgetBytes is what the caller can still spend on this picture
+// (the page's image budget less the pictures it already holds). The two
+// blocks the decoding keeps, together with libjpeg's working memory while it
+// runs, must fit in it; the size of the blocks is known from the JPEG's
+// header, so a picture over the budget fails before they are allocated.
 #pragma once
 
 #include "jpgimage/dib_geometry.h"
@@ -38,12 +44,24 @@ struct JpgDecodeLimits {
     uint64_t maxPixelBytes = kDefaultMaxPixelBytes;
     uint64_t maxWorkMemory = 1024ull << 20;  // 1 GiB
     int maxScans = 256;
+    uint64_t budgetBytes = UINT64_MAX;       // see Budget above
+};
+
+// Why a decoding failed.
+enum class JpgFailure {
+    kNone,
+    kData,       // not a JPEG, damaged or unsupported (or a null file)
+    kTooLarge,   // over the decoder's own limits (sides, maxPixelBytes, maxWorkMemory)
+    kOverBudget, // the blocks, or the working memory with them, exceed budgetBytes
+    kNoMemory,   // the image blocks could not be allocated
 };
 
 // Decodes the JPEG read from `file` at its current position. Returns 1 and
 // sets pBits/pBmi to two new blocks from ImageBlockAlloc (owned by the
 // caller) on success. Returns 0 on failure, with nothing left allocated and
-// pBits/pBmi unchanged. A null file fails.
-int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi);
+// pBits/pBmi unchanged. A null file fails. A non-null `failure` receives
+// why (kNone on success).
+int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                   JpgFailure* failure = nullptr);
 
 } // namespace vexlan

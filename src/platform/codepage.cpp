@@ -91,7 +91,7 @@ std::string Convert(const std::string& in, const char* from, const char* to, con
 
 } // namespace
 
-std::size_t Utf8SequenceLength(const std::string& s, std::size_t pos)
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t pos)
 {
     const auto b0 = static_cast<unsigned char>(s[pos]);
     std::size_t len;

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vexlan {
 
@@ -44,7 +45,7 @@ bool IsLeadByte(unsigned char c, int codePage);
 
 // Length of the valid UTF-8 sequence starting at s[pos], or 0 when the bytes
 // there do not form one (truncated, overlong, surrogate, above U+10FFFF).
-std::size_t Utf8SequenceLength(const std::string& s, std::size_t pos);
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t pos);
 
 // Byte length of the character starting at s[pos] (1 for single bytes and for
 // a lead byte whose trail bytes are missing at the end of the string).

@@ -111,7 +111,7 @@ bool IsWideOrFullwidth(char32_t ch)
     return after != std::begin(kWide) && ch <= std::prev(after)->last;
 }
 
-std::size_t LayoutLineLength(const std::string& line, int codePage)
+std::size_t LayoutLineLength(std::string_view line, int codePage)
 {
     if (codePage != CP_UTF8)
         return line.size();

@@ -10,7 +10,7 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+#include <string_view>
 
 namespace vexlan {
 
@@ -24,6 +24,6 @@ bool IsWideOrFullwidth(char32_t ch);
 // counts 2 when it is Wide or Fullwidth, else 1; a byte outside any valid
 // UTF-8 sequence counts 1. The result never exceeds line.size(). In every
 // other code page it is the length in bytes.
-std::size_t LayoutLineLength(const std::string& line, int codePage);
+std::size_t LayoutLineLength(std::string_view line, int codePage);
 
 } // namespace vexlan

@@ -1,16 +1,25 @@
-// Image-block allocator with a registry of live blocks.
+// Image-block allocator with a registry of live blocks, their holders and
+// sizes.
 #include "platform/image_block.h"
 
 #include <cstdlib>
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace vexlan {
 namespace {
 
+struct Block {
+    std::size_t bytes;
+    std::size_t holders;
+    uint64_t serial;
+};
+
 struct Registry {
     std::mutex lock;
-    std::unordered_set<void*> live;
+    std::unordered_map<const void*, Block> live;
+    uint64_t liveBytes = 0;
+    uint64_t lastSerial = 0;
     std::size_t badFrees = 0;
 };
 
@@ -24,17 +33,19 @@ Registry& registry()
 
 void* ImageBlockAlloc(std::size_t bytes)
 {
-    void* p = std::calloc(bytes == 0 ? 1 : bytes, 1);
+    const std::size_t size = bytes == 0 ? 1 : bytes;
+    void* p = std::calloc(size, 1);
     if (p == nullptr)
         return nullptr;
     Registry& r = registry();
     std::lock_guard<std::mutex> g(r.lock);
     try {
-        r.live.insert(p);
+        r.live.emplace(p, Block{size, 1, ++r.lastSerial});
     } catch (...) {
         std::free(p);
         return nullptr;
     }
+    r.liveBytes += size;
     return p;
 }
 
@@ -44,11 +55,35 @@ void ImageBlockFree(void* block)
         return;
     Registry& r = registry();
     std::lock_guard<std::mutex> g(r.lock);
-    if (r.live.erase(block) == 0) {
+    const auto it = r.live.find(block);
+    if (it == r.live.end()) {
         ++r.badFrees;
         return;
     }
+    if (--it->second.holders > 0)
+        return;
+    r.liveBytes -= it->second.bytes;
+    r.live.erase(it);
     std::free(block);
+}
+
+uint64_t ImageBlockSerial(const void* block)
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> g(r.lock);
+    const auto it = r.live.find(block);
+    return it == r.live.end() ? 0 : it->second.serial;
+}
+
+bool ImageBlockShare(void* block, uint64_t serial)
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> g(r.lock);
+    const auto it = r.live.find(block);
+    if (it == r.live.end() || serial == 0 || it->second.serial != serial)
+        return false;
+    ++it->second.holders;
+    return true;
 }
 
 std::size_t ImageBlockLiveCount()
@@ -56,6 +91,13 @@ std::size_t ImageBlockLiveCount()
     Registry& r = registry();
     std::lock_guard<std::mutex> g(r.lock);
     return r.live.size();
+}
+
+uint64_t ImageBlockLiveBytes()
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> g(r.lock);
+    return r.liveBytes;
 }
 
 std::size_t ImageBlockBadFrees()

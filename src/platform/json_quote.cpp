@@ -3,14 +3,27 @@
 
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vexlan {
 
-std::string JsonQuote(const std::string& s)
+std::string JsonQuote(std::string_view s)
 {
     std::string out;
-    out.reserve(s.size() + 2);
+    AppendJsonQuoted(out, s);
+    return out;
+}
+
+void AppendJsonQuoted(std::string& out, std::string_view s)
+{
+    // Room for the usual case (nothing to escape) at once, with an eighth
+    // to spare for escapes and what the caller appends next, so a long text
+    // is not copied again as `out` grows (pages not written to take no
+    // memory); still doubling, so many short appends stay linear.
+    const std::size_t need = out.size() + s.size() + 2;
+    if (need > out.capacity())
+        out.reserve(std::max(need + need / 8, 2 * out.capacity()));
     out += '"';
     for (std::size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
@@ -35,7 +48,6 @@ std::string JsonQuote(const std::string& s)
         }
     }
     out += '"';
-    return out;
 }
 
 } // namespace vexlan

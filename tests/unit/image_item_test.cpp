@@ -1,9 +1,14 @@
 // Tests of LoadImageItem: which paths are decoded and how (".jpg" from the
-// file, ".bpg" unpacked in memory), what failure leaves behind, and that
-// loaded images are released exactly once by FreePageItems.
+// file, ".bpg" unpacked in memory), what failure leaves behind, that
+// loaded images are released exactly once by FreePageItems, that items
+// naming one file share one picture, and the page's image budget.
+#include "job/image_budget.h"
+#include "job/image_cache.h"
 #include "job/image_item.h"
+#include "job/job_reader.h"
 #include "job/packed_writer.h"
 #include "job/page_item.h"
+#include "platform/bytes.h"
 #include "platform/image_block.h"
 
 #include "jpeg_writer.h"
@@ -155,12 +160,116 @@ TEST_F(ImageItemTest, SeveralLoadedImagesAreReleasedExactlyOnceByFreePageItems)
         ASSERT_EQ(LoadImageItem(item), TRUE) << name;
         list.Add(item);
     }
-    EXPECT_EQ(ImageBlockLiveCount(), liveBefore + 6);
+    EXPECT_EQ(ImageBlockLiveCount(), liveBefore + 4); // the two "a.jpg" items share one picture
     FreePageItems(list);
     EXPECT_EQ(list.GetSize(), 0u);
     EXPECT_EQ(ImageBlockLiveCount(), liveBefore);
     FreePageItems(list);  // a second call releases nothing more
     EXPECT_EQ(ImageBlockBadFrees(), badBefore);
+}
+
+TEST_F(ImageItemTest, ItemsNamingOneFileShareOnePictureReleasedOnce)
+{
+    test::WriteFile(dir.file("a.bpg"), Packed(SmallJpeg(8, 8)));
+    test::WriteFile(dir.file("b.jpg"), SmallJpeg(9, 9));
+    test::WriteFile(dir.file("c.jpg"), SmallJpeg(10, 10));
+    fs::create_symlink(dir.file("a.bpg"), dir.file("link.bpg"));
+    // Each row: the file, and the earlier row whose picture it shares (-1: its own).
+    const struct {
+        const char* name;
+        int shares;
+    } rows[] = {{"a.bpg", -1}, {"b.jpg", -1}, {"a.bpg", 0}, {"link.bpg", 0}, {"b.jpg", 1}};
+    CPageItemArray list;
+    for (const auto& r : rows) {
+        PageItem item = ImageRecord(dir.file(r.name));
+        ASSERT_EQ(LoadImageItem(item), TRUE) << r.name;
+        if (r.shares >= 0) {
+            EXPECT_EQ(item.pBits, list.GetAt(static_cast<std::size_t>(r.shares)).pBits) << r.name;
+            EXPECT_EQ(item.pBmi, list.GetAt(static_cast<std::size_t>(r.shares)).pBmi) << r.name;
+        }
+        list.Add(item);
+    }
+    EXPECT_EQ(ImageBlockLiveCount(), liveBefore + 4);
+    FreePageItems(list);
+    EXPECT_EQ(ImageBlockLiveCount(), liveBefore);
+
+    // A file rewritten while an item holds its old picture is decoded anew.
+    PageItem old = ImageRecord(dir.file("b.jpg"));
+    ASSERT_EQ(LoadImageItem(old), TRUE);
+    list.Add(old);
+    test::WriteFile(dir.file("b.jpg"), SmallJpeg(11, 11));
+    EXPECT_TRUE(Load(dir.file("b.jpg"), 11));
+    FreePageItems(list);
+}
+
+TEST_F(ImageItemTest, CacheNeverHandsOutAReleasedPictureWhoseMemoryWasReused)
+{
+    CImageCache cache;
+    const ImageFileKey key{1, 2, 3, 4, 5, 6, 7, false};
+    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(200));
+    void* bits = ImageBlockAlloc(100);
+    cache.Remember(key, bits, bmi);
+    // glibc's calloc takes a freed chunk back once the thread's cache for
+    // its size is full: fill that first, then release the picture's pixels.
+    std::vector<void*> filler;
+    for (int i = 0; i < 8; ++i)
+        filler.push_back(ImageBlockAlloc(100));
+    for (void* p : filler)
+        ImageBlockFree(p);
+    ImageBlockFree(bits);
+    void* reused = ImageBlockAlloc(100);
+    void* gotBits = nullptr;
+    BITMAPINFO* gotBmi = nullptr;
+    const bool shared = cache.Share(key, gotBits, gotBmi);
+    ImageBlockFree(reused);
+    ImageBlockFree(bmi);
+    if (shared) {
+        ImageBlockFree(gotBits);
+        ImageBlockFree(gotBmi);
+    }
+    EXPECT_FALSE(shared);
+    if (reused != bits)
+        GTEST_SKIP() << "the allocator did not give the address back";
+}
+
+TEST_F(ImageItemTest, APictureOverThePageBudgetEndsTheJobThere)
+{
+    test::WriteFile(dir.file("a.jpg"), SmallJpeg(40, 40));
+    test::WriteFile(dir.file("b.jpg"), SmallJpeg(40, 40));
+    const uint64_t onePicture = 40 * 120 + sizeof(BITMAPINFO);
+    SetPageImageBudget(ImageBlockLiveBytes() + 2 * onePicture - 1);
+    // a, a again (shared: costs nothing), b (over), then a frame never read.
+    std::vector<uint8_t> job(JOB_HEADER_SIZE + 4 * record::kSize);
+    WriteU32LE(job.data(), JOB_MAGIC);
+    WriteI32LE(job.data() + 4, 4);
+    PageItem frame;
+    frame.nType = ITEM_FRAME;
+    const PageItem records[] = {ImageRecord(dir.file("a.jpg")), ImageRecord(dir.file("a.jpg")),
+                                ImageRecord(dir.file("b.jpg")), frame};
+    for (std::size_t i = 0; i < 4; ++i)
+        EncodePageItem(records[i], job.data() + JOB_HEADER_SIZE + i * record::kSize);
+    test::WriteFile(dir.file("job.set"), std::string(job.begin(), job.end()));
+
+    CPageItemArray list;
+    LoadDiagnostics diagnostics;
+    LoadPrintJob(dir.file("job.set"), list, &diagnostics);
+    SetPageImageBudget(0);
+    EXPECT_EQ(list.GetSize(), 2u);
+    EXPECT_EQ(ImageBlockLiveCount(), liveBefore + 2);
+    ASSERT_EQ(diagnostics.warnings.size(), 1u);
+    EXPECT_EQ(diagnostics.warnings[0].item, 2);
+    EXPECT_NE(diagnostics.warnings[0].text.find("over the page's image memory budget"), std::string::npos);
+    FreePageItems(list);
+}
+
+TEST(PageImageBudget, IsAGibibyteOrHalfOfASmallerMachine)
+{
+    constexpr uint64_t kGiB = 1ull << 30;
+    EXPECT_EQ(PageImageBudgetFor(0), kGiB); // not known
+    EXPECT_EQ(PageImageBudgetFor(64 * kGiB), kGiB);
+    EXPECT_EQ(PageImageBudgetFor(2 * kGiB + 2), kGiB);
+    EXPECT_EQ(PageImageBudgetFor(kGiB), kGiB / 2);
+    EXPECT_LE(PageImageBudget(), kGiB);
 }
 
 } // namespace

@@ -450,6 +450,46 @@ TEST_F(JpgImageTest, WorkMemoryLimitStopsLargeProgressiveImages)
     EXPECT_NE(ok.result, 0);
 }
 
+TEST_F(JpgImageTest, BudgetRefusesBeforeAllocatingAndSaysWhy)
+{
+    // 100 x 100 in colour keeps 30000 pixel bytes and a BITMAPINFO; decoded
+    // progressively, libjpeg also holds its coefficients while it runs.
+    const std::vector<uint8_t> px(30000, 99);
+    JpegOptions prog;
+    prog.progressive = true;
+    const std::string baseline = EncodeJpeg(100, 100, px);
+    const std::string progressive = EncodeJpeg(100, 100, px, prog);
+    const uint64_t blocks = 30000 + sizeof(BITMAPINFO);
+    constexpr uint64_t kGiB = 1ull << 30;
+    const struct {
+        const char* name;
+        std::string jpeg;
+        uint64_t budget, maxWork;
+        JpgFailure want;
+    } rows[] = {
+        {"exactly its blocks", baseline, blocks, kGiB, JpgFailure::kNone},
+        {"one byte short", baseline, blocks - 1, kGiB, JpgFailure::kOverBudget},
+        {"progressive, no room to decode", progressive, blocks, kGiB, JpgFailure::kOverBudget},
+        {"progressive, room to decode", progressive, blocks + (1 << 20), kGiB, JpgFailure::kNone},
+        {"progressive, its own cap is lower", progressive, blocks + (1 << 20), 16 << 10, JpgFailure::kTooLarge},
+        {"not a JPEG", "not a JPEG at all", kGiB, kGiB, JpgFailure::kData},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        JpgDecodeLimits limits;
+        limits.budgetBytes = r.budget;
+        limits.maxWorkMemory = r.maxWork;
+        const uint64_t liveBytes = ImageBlockLiveBytes();
+        CMemFile file(reinterpret_cast<const uint8_t*>(r.jpeg.data()), r.jpeg.size());
+        Decoded d;
+        JpgFailure failure = JpgFailure::kNoMemory;
+        d.result = DecodeJpgToDib(&file, limits, d.bits, d.bmi, &failure);
+        EXPECT_EQ(failure, r.want);
+        EXPECT_EQ(d.result != 0, r.want == JpgFailure::kNone);
+        EXPECT_EQ(ImageBlockLiveBytes() - liveBytes, d.result != 0 ? blocks : 0);
+    }
+}
+
 // --- pure helpers --------------------------------------------------------------
 
 TEST(DibGeometryTest, RowsAndSizesAndRefusals)

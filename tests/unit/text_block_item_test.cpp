@@ -7,10 +7,13 @@
 #include "job/packed_writer.h"
 #include "job/text_block_item.h"
 #include "platform/codepage.h"
+#include "util/split_string.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -90,6 +93,8 @@ TEST(LoadTextBlockItem, TxtFilesJoinLinesWithSingleLineFeeds)
         {"double-byte characters count two bytes each", "\xD6\xD0\xCE\xC4\xD7\xD6\r\nab", "\xD6\xD0\xCE\xC4\xD7\xD6\nab", 2, 6},
         {"longest line in the middle", "a\nabcdef\nabc", "a\nabcdef\nabc", 3, 6},
         {"one one-byte line", "x", "x", 1, 1},
+        {"a CR at the end of the file stays", "ab\r", "ab\r", 1, 3},
+        {"only line ends", "\r\n\n\r\n", "", 3, 0},
     };
     test::TempDir dir;
     for (const TextCase& c : cases) {
@@ -120,6 +125,39 @@ TEST(LoadTextBlockItem, BinFilesNormaliseLineEndsAndCountSplitPieces)
         WritePacked(path, c.content);
         ExpectLoaded(Load(path), c);
     }
+}
+
+TEST(LoadTextBlockItem, BinLinesAreTheLinesSplitStringCuts)
+{
+    const std::string texts[] = {"\n \n", " a \n\n b \n", "\t\n\nx\n\n\n", "a\nbc\n \n", "\v\fab\n\n", "\n\n\nabc", "xy\n\n"};
+    test::TempDir dir;
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        const std::string kept = text.substr(0, text.size() - (text.back() == '\n' ? 1 : 0));
+        std::vector<std::string> pieces;
+        const int count = SplitString(kept, "\n", &pieces);
+        std::size_t longest = 0;
+        for (const std::string& piece : pieces)
+            longest = std::max(longest, piece.size());
+        WritePacked(dir.file("t.bin"), text);
+        ExpectLoaded(Load(dir.file("t.bin")), {"", "", kept, static_cast<UINT>(count), static_cast<UINT>(longest)});
+    }
+}
+
+TEST(LoadTextBlockItem, TxtLongerThanItsAnnouncedSizeIsReadWhole)
+{
+    // Files under /proc announce a size of 0 and still hold text.
+    std::string text;
+    try {
+        text = test::ReadFile("/proc/version");
+    } catch (const std::exception&) {
+    }
+    if (text.empty() || text.back() != '\n' || std::count(text.begin(), text.end(), '\n') != 1)
+        GTEST_SKIP() << "no one-line /proc/version here";
+    test::TempDir dir;
+    std::filesystem::create_symlink("/proc/version", dir.file("version.txt"));
+    text.pop_back();
+    ExpectLoaded(Load(dir.file("version.txt")), {"", "", text, 1, static_cast<UINT>(text.size())});
 }
 
 TEST(LoadTextBlockItem, ExtensionsAreMatchedOnTheLastFourBytesInAnyCase)

@@ -1,0 +1,51 @@
+// The page's image memory budget.
+#include "job/image_budget.h"
+
+#include "platform/image_block.h"
+
+#include <algorithm>
+#include <atomic>
+#include <unistd.h>
+
+namespace vexlan {
+namespace {
+
+std::atomic<uint64_t> g_budgetSet{0};
+
+uint64_t PhysicalMemory()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return 0;
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+}
+
+} // namespace
+
+uint64_t PageImageBudgetFor(uint64_t physicalBytes)
+{
+    if (physicalBytes == 0)
+        return kMaxPageImageBudget;
+    return std::min(kMaxPageImageBudget, physicalBytes / 2);
+}
+
+uint64_t PageImageBudget()
+{
+    const uint64_t set = g_budgetSet.load(std::memory_order_relaxed);
+    if (set != 0)
+        return set;
+    static const uint64_t byMachine = PageImageBudgetFor(PhysicalMemory());
+    return byMachine;
+}
+
+void SetPageImageBudget(uint64_t bytes) { g_budgetSet.store(bytes, std::memory_order_relaxed); }
+
+uint64_t PageImageBudgetLeft()
+{
+    const uint64_t budget = PageImageBudget();
+    const uint64_t used = ImageBlockLiveBytes();
+    return used < budget ? budget - used : 0;
+}
+
+} // namespace vexlan
