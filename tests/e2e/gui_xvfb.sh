@@ -12,9 +12,8 @@
 set -euo pipefail
 
 : "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}"
-for t in Xvfb matchbox-window-manager xdotool wmctrl xwininfo import convert; do
-  command -v "$t" >/dev/null || { echo "gui_xvfb: SKIP ($t missing; scripts/setup installs it)"; exit 77; }
-done
+source "$(dirname "$0")/../support/xvfb_session.sh"
+xvfb_require gui_xvfb xwininfo import convert
 
 work=$(mktemp -d /tmp/vexlan-xvfb.XXXXXX)
 shots="${VEXLAN_SOURCE_DIR:+$VEXLAN_SOURCE_DIR/build/e2e-screenshots}"
@@ -23,8 +22,8 @@ mkdir -p "$shots"
 pids=()
 cleanup() {
   local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}" "${xvfb_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}" "${xvfb_pids[@]}"; do wait "$p" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,19 +31,7 @@ fail() { echo "gui_xvfb: FAIL: $*" >&2; [ -f "$work/app.err" ] && tail -5 "$work
 
 # A virtual screen on a free display number, and a window manager on it.
 W=1280 H=800
-Xvfb -displayfd 3 -screen 0 "${W}x${H}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.err")"
-export DISPLAY=":$(head -1 "$work/display")"
-# No key bindings of the window manager's own: its defaults take Alt+P,
-# Alt+N and Alt+C, which the preview's toolbar uses.
-: >"$work/kbdconfig"
-matchbox-window-manager -use_titlebar no -kbdconfig "$work/kbdconfig" >/dev/null 2>&1 &
-pids+=($!)
-unset QT_QPA_PLATFORM
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+xvfb_start "$work" "${W}x${H}" || fail "Xvfb did not start: $(cat "$work/xvfb.err")"
 
 # The program and its job, the way the producer leaves them.
 mkdir "$work/app"
@@ -57,32 +44,6 @@ cat >"$work/job.json" <<'JSON'
 ]
 JSON
 make_job() { "$VEXLAN_JOB_TOOL" build "$work/job.json" -o "$work/app/prn.set" >/dev/null || fail "job tool"; }
-
-# Waits for a visible window whose name matches; prints its id.
-wait_window() {
-  local id
-  for _ in $(seq 150); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
-# Waits up to 10 s for the program to end and sets `status` to its exit
-# status (runs in this shell: only the parent can collect it).
-wait_exit() {
-  local pid=$1
-  for _ in $(seq 100); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      status=0
-      wait "$pid" || status=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
 
 # ---- 1. preview, maximized, closed by the window manager -------------------
 make_job
