@@ -9,9 +9,11 @@
 #include "platform/file_problem.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vexlan {
 namespace {
@@ -56,7 +58,7 @@ public:
         std::string line = "item " + std::to_string(index) + ": ";
         if (kind != nullptr)
             line += std::string(kind) + " " + QuotedPath(itemPath) + ": ";
-        m_diag->Add(index, line + what);
+        m_diag->Add(index, line + (kind != nullptr ? Located(itemPath, what) : what));
     }
 
     // Why the file could not be read further: the system's error when there
@@ -67,6 +69,17 @@ public:
     }
 
 private:
+    // `what` with the working directory named after "no such file" when
+    // `path` is relative: the producer's directory is often not Vexlan's.
+    static std::string Located(const std::string& path, std::string what)
+    {
+        static constexpr char kMissing[] = "no such file";
+        char cwd[PATH_MAX];
+        if (path[0] != '/' && what.rfind(kMissing, 0) == 0 && getcwd(cwd, sizeof cwd) != nullptr)
+            what.insert(sizeof kMissing - 1, " (relative to " + QuotedPath(cwd) + ")");
+        return what;
+    }
+
     const std::string& m_path;
     LoadDiagnostics* m_diag;
 };

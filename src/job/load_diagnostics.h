@@ -31,7 +31,11 @@ struct LoadDiagnostics {
 
 // A path as it appears in a warning: in double quotes, its bytes unchanged
 // except control bytes, '"' and '\', which are escaped (\n, \xNN, \", \\),
-// so that a warning is always one line and its path can be read back.
+// so that a warning is always one line and its path can be read back. Also
+// escaped as \xNN: a GBK lead byte without a valid trail byte, and in UTF-8
+// the C1 controls and U+2028/U+2029. The first form takes the process's code
+// page.
 std::string QuotedPath(const std::string& path);
+std::string QuotedPath(const std::string& path, int codePage);
 
 } // namespace vexlan

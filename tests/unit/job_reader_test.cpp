@@ -8,6 +8,7 @@
 #include "job/load_diagnostics.h"
 #include "job/page_item.h"
 #include "platform/bytes.h"
+#include "platform/codepage.h"
 #include "platform/image_block.h"
 #include "test_support.h"
 
@@ -324,6 +325,7 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
     struct Row {
         std::string bytes;
         std::vector<std::pair<int32_t, std::string>> warnings; // record index, line
+        int codePage = CP_UTF8;
     } rows[] = {
         {"", {{-1, "0 bytes, shorter than the 8-byte header; the page is empty"}}},
         {Header(0xCE23A97C, 1) + two, {{-1, "not a job file (it starts 0xCE23A97C, not 0xCE23A97B); the page is empty"}}},
@@ -337,15 +339,21 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
         {Job({Image(dir.file("dir.jpg"))}), {{0, "\": not a regular file; reading"}}},
         {Job({Image(dir.file("text.jpg"))}), {{0, "\": not a JPEG, or damaged; reading"}}},
         {Job({Block(dir.file("gone.TXT"))}), {{0, "item 0: text block " + q + "gone.TXT\": no such file; reading"}}},
+        {Job({Block("gone.bin")}), {{0, "\": no such file (relative to \"" + std::filesystem::current_path().string() + "\"); it"}}},
         {Job({Block("n\"\n.doc"), Block(dir.file("empty.txt")), Block(dir.file("gone.bin")), Block(dir.file("junk.bin"))}),
          {{0, "item 0: text block \"n\\\"\\n.doc\": extension not .txt/.bin; it draws nothing"},
           {1, "\": no text to draw (empty or blank); it draws nothing"},
           {2, "\": no such file; it draws nothing"},
           {3, "\": not a packed file, or damaged; it draws nothing"}}},
+        // Bytes a terminal would act on or join with the newline are escaped.
+        {Job({Block("\xC2\x85\xE2\x80\xA8\xC3\xA9.doc")}), {{0, "block \"\\xC2\\x85\\xE2\\x80\\xA8\xC3\xA9.doc\": ext"}}},
+        {Job({Block("\x81\n\xB0\xA1\x81.doc")}), {{0, "block \"\\x81\\n\xB0\xA1\\x81.doc\": ext"}}, CP_GBK},
         {Job({Text("a"), Frame(2)}), {}},
     };
+    const int savedCodePage = AnsiCodePage();
     for (const Row& r : rows) {
         SCOPED_TRACE(r.bytes.size());
+        SetAnsiCodePage(r.codePage);
         const Strings page = Load(r.bytes);
         FreePageItems(list); // the reader empties the list; releasing is the owner's part
         LoadDiagnostics diag;
@@ -357,6 +365,7 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
             EXPECT_NE(diag.warnings[i].text.find(r.warnings[i].second), std::string::npos) << diag.warnings[i].text;
         }
     }
+    SetAnsiCodePage(savedCodePage);
     FreePageItems(list);
     LoadDiagnostics missing;
     LoadPrintJob(dir.file("no.set"), list, &missing);

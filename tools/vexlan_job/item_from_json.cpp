@@ -2,6 +2,7 @@
 // item, strings converted to the job's code page.
 #include "item_from_json.h"
 
+#include "job/load_diagnostics.h"
 #include "platform/codepage.h"
 #include "platform/file_problem.h"
 
@@ -251,8 +252,9 @@ void CheckPath(const PageItem& it, const std::string& where, int codePage,
         if (path.empty() || path[0] != '/')
             problem += " (relative to this directory)";
     }
-    warnings.push_back(where + (image ? "image \"" : "text block \"") + AnsiToUtf8(path, codePage) +
-                       "\": " + problem + "; " + outcome);
+    // Quoted and escaped as Vexlan quotes it: one line whatever the path holds.
+    warnings.push_back(where + (image ? "image " : "text block ") + QuotedPath(AnsiToUtf8(path, codePage), CP_UTF8) +
+                       ": " + problem + "; " + outcome);
 }
 
 } // namespace
