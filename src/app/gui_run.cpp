@@ -16,16 +16,17 @@ namespace vexlan {
 
 int RunApplication(int argc, char** argv, const CommandLine& cl)
 {
-    // --print shows no window: it needs no display, and runs without one.
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (cl.print && (platform == nullptr || *platform == '\0'))
+    // --print shows no window: it needs no display and always runs on the
+    // offscreen platform, whatever QT_QPA_PLATFORM it inherited.
+    if (cl.print)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Without a display the preview cannot open; the job stays where it is
     // for a run that can show it.
     if (!cl.print && !DisplayUsable(std::getenv)) {
-        std::fputs("vexlan: no display to show the preview on (DISPLAY is not set); "
-                   "the job is kept (--print, --pdf and --png need none)\n",
-                   stderr);
+        std::fprintf(stderr,
+                     "vexlan: no display to show the preview on (%s); "
+                     "the job is kept (--print, --pdf and --png need none)\n",
+                     MissingDisplay(std::getenv).c_str());
         return 1;
     }
     CommandLine started = cl;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <sys/auxv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,13 +98,19 @@ std::string StartedName(const char* argv0, const char* pathEnv, const std::strin
     }
 }
 
-std::string StartedExecutablePath(const char* argv0, const char* pathEnv, const std::string& cwd)
+std::string StartedExecutablePath(const char* argv0, const char* pathEnv, const std::string& cwd,
+                                  const char* execFn)
 {
-    // argv[0] is whatever the starter chose; it counts only when it leads to
-    // this very program.
-    std::string started = StartedName(argv0, pathEnv, cwd);
-    if (!started.empty() && SameFile(started, kSelfExe))
-        return started;
+    // The path execve received names the link the starter ran even when
+    // argv[0] is a bare name the starter made up; argv[0] is whatever the
+    // starter chose. Either counts only when it leads to this very program.
+    const std::string names[] = {
+        execFn == nullptr || *execFn == '\0' ? std::string() : *execFn == '/' ? execFn : JoinDir(cwd, execFn),
+        StartedName(argv0, pathEnv, cwd)};
+    for (const std::string& started : names) {
+        if (!started.empty() && SameFile(started, kSelfExe))
+            return started;
+    }
     return ExecutablePath();
 }
 
@@ -120,9 +127,10 @@ std::string ResolveJobPath(const std::string& given, const char* argv0)
 {
     if (!given.empty())
         return given;
+    const auto execFn = reinterpret_cast<const char*>(getauxval(AT_EXECFN));
     const std::string exe = argv0 == nullptr
                                 ? ExecutablePath()
-                                : StartedExecutablePath(argv0, std::getenv("PATH"), CurrentDir());
+                                : StartedExecutablePath(argv0, std::getenv("PATH"), CurrentDir(), execFn);
     return JobPathForExecutable(exe);
 }
 

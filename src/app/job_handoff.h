@@ -5,8 +5,9 @@
 // that uses an installed program through a symbolic link of its own
 // (/opt/shop/slip -> /usr/bin/vexlan) writes /opt/shop/slip.set and starts
 // /opt/shop/slip: the link's directory and name count, not the installed
-// file's. The started name is trusted only when it names the running
-// executable; otherwise the executable's own path serves.
+// file's. The started name is the path execve received (AT_EXECFN), else
+// argv[0] as the shell resolves it; each is trusted only when it names the
+// running executable; otherwise the executable's own path serves.
 #pragma once
 
 #include "job/load_diagnostics.h"
@@ -27,18 +28,21 @@ std::string ExecutablePath();
 // directory and name. Empty when nothing is found or `argv0` is null/empty.
 std::string StartedName(const char* argv0, const char* pathEnv, const std::string& cwd);
 
-// The executable path the job is found beside: StartedName when it names the
-// running executable (same device and inode as /proc/self/exe, links
-// followed), else ExecutablePath().
-std::string StartedExecutablePath(const char* argv0, const char* pathEnv, const std::string& cwd);
+// The executable path the job is found beside: the first of `execFn` (the
+// path execve received, joined to `cwd` when relative; null or empty: none)
+// and StartedName that names the running executable (same device and inode
+// as /proc/self/exe, links followed), else ExecutablePath().
+std::string StartedExecutablePath(const char* argv0, const char* pathEnv, const std::string& cwd,
+                                  const char* execFn = nullptr);
 
 // The job path for an executable path: same directory and title, ".set";
 // empty when the executable's path is empty (no job is read or deleted).
 std::string JobPathForExecutable(const std::string& exePath);
 
 // The job to read: `given` when the command line named one, else the job
-// beside the started executable (`argv0` as main received it, with this
-// process's PATH and working directory; null: the executable's own path).
+// beside the started executable (this process's AT_EXECFN, and `argv0` as
+// main received it with this process's PATH and working directory; null
+// `argv0`: the executable's own path).
 std::string ResolveJobPath(const std::string& given, const char* argv0 = nullptr);
 
 // Reads the job at `jobPath` into `list` (LoadPrintJob), then, unless

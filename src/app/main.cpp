@@ -9,6 +9,7 @@
 #include "job/item_json.h"
 #include "job/page_item.h"
 #include "platform/codepage.h"
+#include "view/page_setup.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -36,20 +37,25 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
         }
     } else {
         // Fonts and painting need a Qt application; no window is shown, so
-        // the offscreen platform serves when none is named.
-        const char* platform = std::getenv("QT_QPA_PLATFORM");
-        if (platform == nullptr || *platform == '\0')
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // the offscreen platform always serves: an inherited xcb or wayland
+        // setting must not make a run without a display fail.
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
         // Qt's own diagnostics stay off stderr; ours are the only lines.
         InstallQtMessageFilter(true);
         QApplication app(argc, argv);
         QtStarted();
-        if (cl.trace)
+        if (cl.trace) {
             status = RunTrace(ItemList);
-        else if (!cl.pdfFile.empty())
+        } else if (const QString problem = DefaultPrinterProblem(); !problem.isEmpty()) {
+            // The page is the printer's: a queue named but missing is no
+            // reason to use another paper quietly.
+            std::fprintf(stderr, "vexlan: %s\n", problem.toLocal8Bit().constData());
+            status = 1;
+        } else if (!cl.pdfFile.empty()) {
             status = RunPdf(ItemList, cl.pdfFile);
-        else
+        } else {
             status = RunPng(ItemList, cl.pngFile, cl.dpi);
+        }
     }
     FreePageItems(ItemList);
     return StatusAfterWarnings(status, cl.strict, warnings);
@@ -66,12 +72,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vexlan: %s (try --help)\n", error.c_str());
         return 2;
     }
-    if (cl.help) {
-        std::fputs(UsageText().c_str(), stdout);
-        return 0;
-    }
-    if (cl.version) {
-        std::printf("vexlan %s\n", VEXLAN_VERSION);
+    if (cl.help || cl.version) {
+        if (cl.help)
+            std::fputs(UsageText().c_str(), stdout);
+        else
+            std::printf("vexlan %s\n", VEXLAN_VERSION);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fputs("vexlan: cannot write to standard output\n", stderr);
+            return 1;
+        }
         return 0;
     }
     // An unknown code page would turn every text into the wrong characters.

@@ -5,8 +5,10 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +23,12 @@ struct HeldMessage {
 };
 
 // The handler is a plain function: its state lives here, for the process.
+// Qt's own threads may log while the QApplication is being constructed, so
+// the held messages are guarded.
 QtMessageHandler g_previous = nullptr;
 bool g_quiet = false;
-bool g_starting = false;
+std::atomic<bool> g_starting = false;
+std::mutex g_heldMutex;
 std::vector<HeldMessage> g_held;
 
 bool IsSet(const EnvLookup& env, const char* name)
@@ -48,6 +53,7 @@ bool PlatformUsable(std::string_view entry, const EnvLookup& env)
 // find the Qt platform plugin"); Qt's fatal one only says that it gave up.
 QString StartFailureReason(const QString& fatal)
 {
+    const std::lock_guard<std::mutex> lock(g_heldMutex);
     const QString* why = &fatal;
     int rank = 0;
     for (const HeldMessage& m : g_held) {
@@ -58,7 +64,7 @@ QString StartFailureReason(const QString& fatal)
             why = &m.text;
         }
     }
-    return *why;
+    return *why; // copied while the lock is held
 }
 
 void FilterMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
@@ -77,9 +83,14 @@ void FilterMessage(QtMsgType type, const QMessageLogContext& context, const QStr
                      text.section(QLatin1Char('\n'), 0, 0).toLocal8Bit().constData());
         return; // Qt aborts
     }
-    if (g_starting) {
-        g_held.push_back({type, context.category != nullptr ? context.category : "", text});
-        return;
+    {
+        // Checked under the lock: QtStarted ends the holding and takes the
+        // held messages in one step.
+        const std::lock_guard<std::mutex> lock(g_heldMutex);
+        if (g_starting) {
+            g_held.push_back({type, context.category != nullptr ? context.category : "", text});
+            return;
+        }
     }
     if (g_quiet)
         return;
@@ -106,6 +117,23 @@ bool DisplayUsable(const EnvLookup& env)
     }
 }
 
+std::string MissingDisplay(const EnvLookup& env)
+{
+    const char* chosen = env("QT_QPA_PLATFORM");
+    if (chosen == nullptr || *chosen == '\0')
+        return "DISPLAY and WAYLAND_DISPLAY are not set";
+    const std::string_view list(chosen);
+    const bool x = list.find("xcb") != std::string_view::npos;
+    const bool wayland = list.find("wayland") != std::string_view::npos;
+    if (!x && !wayland)
+        return "QT_QPA_PLATFORM names no platform";
+    return std::string("QT_QPA_PLATFORM names ") +
+           (x && wayland ? "xcb and wayland, and DISPLAY and WAYLAND_DISPLAY are"
+            : x          ? "xcb, and DISPLAY is"
+                         : "wayland, and WAYLAND_DISPLAY is") +
+           " not set";
+}
+
 void InstallQtMessageFilter(bool quiet)
 {
     g_quiet = quiet;
@@ -117,9 +145,12 @@ void InstallQtMessageFilter(bool quiet)
 
 void QtStarted()
 {
-    g_starting = false;
     std::vector<HeldMessage> held;
-    held.swap(g_held);
+    {
+        const std::lock_guard<std::mutex> lock(g_heldMutex);
+        g_starting = false;
+        held.swap(g_held);
+    }
     if (g_quiet || g_previous == nullptr)
         return;
     for (const HeldMessage& m : held)

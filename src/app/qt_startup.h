@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace vexlan {
 
@@ -17,6 +18,10 @@ using EnvLookup = std::function<const char*(const char*)>;
 // needs DISPLAY, wayland needs WAYLAND_DISPLAY; the other platforms
 // (offscreen, minimal, vnc, linuxfb, eglfs ...) need no display server.
 bool DisplayUsable(const EnvLookup& env);
+// When DisplayUsable is false, what is missing, for the message: e.g.
+// "DISPLAY and WAYLAND_DISPLAY are not set" or
+// "QT_QPA_PLATFORM names xcb, and DISPLAY is not set".
+std::string MissingDisplay(const EnvLookup& env);
 
 // Installs the message handler for the rest of the process; call it before
 // the QApplication is constructed. Until QtStarted(), a fatal message from

@@ -43,6 +43,14 @@ QPageLayout DefaultPrinterPageLayout()
     return printer.pageLayout();
 }
 
+QString DefaultPrinterProblem()
+{
+    QPrinter printer;
+    QString error;
+    SelectPrinter(printer, QString(), true, error);
+    return error;
+}
+
 PagePixels PagePixelsAt(const QPageLayout& layout, int dpi)
 {
     // Millimetres hold the standard papers exactly (inch papers to 0.01 mm);

@@ -37,6 +37,12 @@ bool UseDefaultPage(QPrinter& printer);
 // window-less PDF and PNG outputs.
 QPageLayout DefaultPrinterPageLayout();
 
+// Why DefaultPrinterPageLayout() would have no printer's page for the
+// window-less outputs: a queue named by LPDEST or PRINTER that does not
+// exist, which lp and --print refuse too (SelectPrinter's message). Empty
+// when there is a queue, or none at all and the PDF stand-in serves.
+QString DefaultPrinterProblem();
+
 // The page of `layout` as an image of `dpi` dots per inch: the whole sheet,
 // rounded up to whole pixels so that no part of the paper is cut, and the
 // pixel where the printable area's top-left corner (the page origin) falls.

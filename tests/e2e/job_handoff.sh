@@ -210,6 +210,11 @@ for how in "$T/shop/slip" shop/slip slip; do
     same_json "job beside the link, started as $how" "$out" "$TWO_OUT"
     gone "$T/shop/slip.set" "link started as $how"
 done
+# ... and by a starter that gives a bare argv[0] not on PATH.
+build_job "$TWO" "$T/shop/slip.set"
+out=$(cd / && python3 -c 'import os, sys; os.execv(sys.argv[1], ["slip", "--dump-items"])' "$T/shop/slip") ||
+    fail "link started with argv[0] slip: exit status $?"
+same_json "job beside the link, argv[0] slip" "$out" "$TWO_OUT"
 
 # --- Non-regular files never block. A FIFO as the job reads as a missing
 # job and stays (it is no job file); a FIFO named by an item ends the page as
@@ -238,9 +243,16 @@ for setting in DISPLAY= DISPLAY=:54321 "QT_QPA_PLATFORM=xcb WAYLAND_DISPLAY=wayl
     [ "$rc" -eq 1 ] && [ "$(wc -l <"$T/stderr")" -eq 1 ] && [ -f "$T/later.set" ] ||
         fail "$setting: status $rc, stderr: $(cat "$T/stderr"), or the job is gone"
 done
-rc=0
-"$VEXLAN_BIN" --job "$T/later.set" --dump-items >/dev/full 2>"$T/stderr" || rc=$?
-[ "$rc" -eq 1 ] && [ "$(wc -l <"$T/stderr")" -eq 1 ] || fail "--dump-items >/dev/full: status $rc"
+# The window-less runs never need the display an inherited setting names.
+QT_QPA_PLATFORM=xcb env -u DISPLAY -u WAYLAND_DISPLAY -u PRINTER -u LPDEST CUPS_SERVER="$T/no-cups" \
+    "$VEXLAN_BIN" --job "$T/later.set" --keep-job --pdf "$T/later.pdf" 2>"$T/stderr" ||
+    fail "--pdf with QT_QPA_PLATFORM=xcb: $(cat "$T/stderr")"
+for args in "--job $T/later.set --dump-items" --version --help; do
+    rc=0
+    # shellcheck disable=SC2086 # the arguments are split on purpose
+    "$VEXLAN_BIN" $args >/dev/full 2>"$T/stderr" || rc=$?
+    [ "$rc" -eq 1 ] && [ "$(wc -l <"$T/stderr")" -eq 1 ] || fail "$args >/dev/full: status $rc"
+done
 
 # --- 3. Bad usage: exit 2, nothing on stdout, one line on stderr.
 for args in "--bogus" "--job" "--png out.png --dpi" "--png out.png --dpi 0" "--dump-items --trace" \

@@ -161,14 +161,18 @@ set -e
 [ "$(grep -c '^vexlan: ' "$work/err.txt")" = 1 ] && grep -q '^vexlan: .*NO_SUCH_QUEUE' "$work/err.txt" ||
   fail "stderr: $(cat "$work/err.txt")"
 [ ! -e "$work/c.set" ] || fail "job file not consumed"
-# The same queue named by PRINTER, as lp refuses it: no fallback on another queue.
-make_job "$work/c.set"
-set +e
-PRINTER=NO_SUCH_QUEUE "$VEXLAN_BIN" --job "$work/c.set" --print 2>"$work/err.txt"
-status=$?
-set -e
-[ "$status" = 1 ] && grep -q '^vexlan: .*NO_SUCH_QUEUE.*PRINTER' "$work/err.txt" ||
-  fail "PRINTER=NO_SUCH_QUEUE exited $status: $(cat "$work/err.txt")"
+# The same queue named by PRINTER, as lp refuses it: no fallback on another
+# queue, nor on another paper for --pdf.
+for run in --print "--pdf $work/c.pdf"; do
+  make_job "$work/c.set"
+  set +e
+  # shellcheck disable=SC2086 # the options are split on purpose
+  PRINTER=NO_SUCH_QUEUE "$VEXLAN_BIN" --job "$work/c.set" $run 2>"$work/err.txt"
+  status=$?
+  set -e
+  [ "$status" = 1 ] && grep -q '^vexlan: .*NO_SUCH_QUEUE.*PRINTER' "$work/err.txt" && [ ! -e "$work/c.pdf" ] ||
+    fail "PRINTER=NO_SUCH_QUEUE $run exited $status: $(cat "$work/err.txt")"
+done
 
 # 4. No scheduler at all, so no queue: status 1.
 make_job "$work/d.set"

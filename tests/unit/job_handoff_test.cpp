@@ -94,7 +94,7 @@ TEST(JobHandoff, StartedNameCountsOnlyWhenItIsThisProgram)
     test::WriteFile(dir.file("plain/slip"), "not executable");
     const std::string shadowed = d + "/dirs:" + d + "/plain:" + d + "/bin";
     const struct {
-        std::string argv0, pathEnv, cwd, expected;
+        std::string argv0, pathEnv, cwd, expected, execFn = {};
     } cases[] = {
         {slip, "", "/", slip},                        // a path: the link, not its target
         {"bin/slip", "", d, slip},                    // relative to the working directory
@@ -104,10 +104,12 @@ TEST(JobHandoff, StartedNameCountsOnlyWhenItIsThisProgram)
         {"slip", "/usr/bin:/bin", "/", self},         // not on PATH
         {"sh", "/usr/bin:/bin", "/", self},           // another program of that name
         {"", d + "/bin", "/", self},
+        {"slip", "/usr/bin:/bin", d, slip, "bin/slip"}, // the path execve received, argv[0] made up
+        {"bin/slip", "", d, slip, "/bin/sh"},           // execve's path is another program
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.argv0 + " PATH=" + c.pathEnv + " cwd=" + c.cwd);
-        EXPECT_EQ(StartedExecutablePath(c.argv0.c_str(), c.pathEnv.c_str(), c.cwd), c.expected);
+        EXPECT_EQ(StartedExecutablePath(c.argv0.c_str(), c.pathEnv.c_str(), c.cwd, c.execFn.c_str()), c.expected);
     }
 }
 
