@@ -2,9 +2,10 @@
 #include "platform/file_problem.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vexlan {
 
@@ -31,14 +32,17 @@ std::string FileProblem(const std::string& path)
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
         return ErrnoReason(errno);
-    // Checked before opening: opening a pipe would wait for a writer.
+    // Checked before opening, so that a device is not even opened; a FIFO
+    // swapped in meanwhile opens at once (O_NONBLOCK), and fstat on the
+    // descriptor then refuses it.
     if (!S_ISREG(st.st_mode))
         return "not a regular file";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return ErrnoReason(errno);
-    std::fclose(f);
-    return std::string();
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    close(fd);
+    return regular ? std::string() : "not a regular file";
 }
 
 } // namespace vexlan

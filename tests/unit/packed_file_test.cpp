@@ -142,16 +142,16 @@ TEST(XorBuffer, SixBytePayloadTailTakesLowestKeyByte)
 
 TEST(XorBuffer, IsItsOwnInverseAndIgnoresNullOrEmpty)
 {
-    Bytes original = RandomBytes(1001, 1);
-    Bytes buf = original;
+    Bytes before = RandomBytes(1001, 1);
+    Bytes buf = before;
     XorBuffer(buf.data(), 1001, 0xDEADBEEF);
-    EXPECT_NE(buf, original);
+    EXPECT_NE(buf, before);
     XorBuffer(buf.data(), 1001, 0xDEADBEEF);
-    EXPECT_EQ(buf, original);
+    EXPECT_EQ(buf, before);
 
     XorBuffer(nullptr, 100, 0xDEADBEEF);
     XorBuffer(buf.data(), 0, 0xDEADBEEF);
-    EXPECT_EQ(buf, original);
+    EXPECT_EQ(buf, before);
 }
 
 // -------------------------------------------------------- ZzUncompressBlock

@@ -13,8 +13,9 @@ int RunBuild(const std::vector<std::string>& args);   // build JOB.json -o FILE.
 int RunPack(const std::vector<std::string>& args);    // pack IN -o OUT [--seed N]
 int RunUnpack(const std::vector<std::string>& args);  // unpack IN -o OUT
 
-// Writes `size` bytes to `path`, replacing what was there. An output is
-// complete or absent: on failure a regular file that was begun is removed.
+// Writes `size` bytes to `path`, replacing what was there only once they
+// are all on disk (CAtomicFile): on failure the previous file stays as it
+// was. A directory, device or FIFO is refused.
 bool WriteWholeFile(const std::string& path, const uint8_t* data, std::size_t size);
 
 } // namespace vexlan::tool

@@ -4,6 +4,7 @@
 
 #include "job/packed_file.h"
 #include "job/packed_writer.h"
+#include "platform/atomic_file.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -84,18 +85,10 @@ bool ReadAll(const std::string& path, std::vector<uint8_t>& data)
 
 bool WriteWholeFile(const std::string& path, const uint8_t* data, std::size_t size)
 {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!f)
-        return false;
-    f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    f.close();
-    if (!f.fail())
-        return true;
-    // Never leave half a file behind; a device or pipe is not ours to remove.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
-        std::filesystem::remove(path, ec);
-    return false;
+    // Written beside the target and renamed over it once synced: a failed
+    // write leaves the previous file as it was.
+    CAtomicFile f(path);
+    return f.Open() && f.Write(data, size) && f.Commit();
 }
 
 int RunPack(const std::vector<std::string>& args)
