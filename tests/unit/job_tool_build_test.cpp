@@ -48,6 +48,7 @@ TEST(VexlanJobBuild, RefusesMistakesNamingTheItemAndTheKey)
         {"65001", R"({"type": 1, )" + rect + R"("path": "a.jpg", "keep_aspect": 1})",
          R"(item 1: unknown key "keep_aspect" for an image (type 1))"},
         {"65001", R"({"type": 3, )" + rect + R"("face": "Arial"})", R"(item 1: unknown key "face" for a frame)"},
+        {"65001", R"({"type": 3, )" + rect + R"("a\nb": 1})", R"(item 1: unknown key "a\u000ab" for a frame)"},
         {"65001", R"({"type": 0, )" + rect + R"("text": 5})", R"(item 1: "text" must be a string)"},
         {"65001", R"({"type": 1, )" + rect + R"("invert": "yes"})", R"(item 1: "invert" must be true, false)"},
         {"65001", R"({"type": 3, "rect": [0, 0, 10]})", R"(item 1: "rect" must be [left, top, right, bottom])"},

@@ -5,6 +5,7 @@
 #include "job/load_diagnostics.h"
 #include "platform/codepage.h"
 #include "platform/file_problem.h"
+#include "platform/json_quote.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -131,12 +132,9 @@ std::string KindProblem(const QJsonValue& v, Kind kind)
     return "";
 }
 
-std::string Quote(const std::string& key)
-{
-    std::string quoted = "\"";
-    quoted.append(key).append("\"");
-    return quoted;
-}
+// A key for a message, as a JSON string: a key holding a line break or
+// other control character still gives a one-line message.
+std::string Quote(const std::string& key) { return JsonQuote(key); }
 
 // The character at utf8[pos] and its code point, for a message.
 std::string ShowChar(const std::string& utf8, std::size_t pos)

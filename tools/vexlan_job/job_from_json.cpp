@@ -5,6 +5,7 @@
 #include "job/job_reader.h"
 #include "job/page_item.h"
 #include "platform/bytes.h"
+#include "platform/json_quote.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -53,8 +54,8 @@ bool JobFromJson(const QByteArray& json, const std::string& name, const ItemJson
         for (auto it = top.begin(); it != top.end(); ++it) {
             const QString& key = it.key();
             if (key != "items" && key != "count" && key != "magic" && key != "truncate")
-                return Refuse(error, "unknown top-level key \"" + key.toStdString() +
-                                         "\"; the keys are items, count, magic, truncate");
+                return Refuse(error, "unknown top-level key " + JsonQuote(key.toStdString()) +
+                                         "; the keys are items, count, magic, truncate");
         }
     } else {
         return Refuse(error, name + ": expected an array of items or {\"items\": [...]}");
