@@ -35,6 +35,7 @@ run() {
     --keep-job "$@" >"$work/stdout" 2>"$work/err" || status=$?
   read -r peak_kb cpu < <(tail -1 "$work/time" | awk '{print $1, $2 + $3}')
   [ "$status" != 124 ] || { fail "$name: still running after $((3 * limit)) s"; return 1; }
+  [ "$status" -le 128 ] || { fail "$name: killed by signal $((status - 128)): $(head -3 "$work/err")"; return 1; }
   [ "$status" = 0 ] || { fail "$name: exit status $status: $(head -3 "$work/err")"; return 1; }
   echo "bounded_pages: $name: $cpu s processor time, peak $((peak_kb / 1024)) MB"
   awk -v c="$cpu" -v l="$limit" 'BEGIN { exit !(c <= l) }' || { fail "$name: $cpu s of processor time"; return 1; }

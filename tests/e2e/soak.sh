@@ -176,19 +176,25 @@ stretched_cycle() {
 
 kinds=(close print cancel refused deleted)
 [ -z "$long" ] || kinds+=(stretched)
+# Each cycle runs in a subshell, so that one failing cycle is counted and
+# the others still run; a program it leaves running is ended.
 declare -A passed
-begin=$SECONDS
+begin=$SECONDS failed=0
 for i in $(seq "$cycles"); do
   for k in "${kinds[@]}"; do
-    "${k}_cycle" "$i"
-    passed[$k]=$((${passed[$k]:-0} + 1))
+    if (trap '[ -z "$app" ] || { kill "$app"; wait "$app"; } 2>/dev/null' EXIT; "${k}_cycle" "$i"); then
+      passed[$k]=$((${passed[$k]:-0} + 1))
+    else
+      failed=$((failed + 1))
+    fi
   done
 done
 summary=""
-for k in "${kinds[@]}"; do summary+=" $k ${passed[$k]}/$cycles"; done
+for k in "${kinds[@]}"; do summary+=" $k ${passed[$k]:-0}/$cycles"; done
 echo "soak: cycles passed:$summary in $((SECONDS - begin)) s"
 
 if [ -n "$long" ]; then
   bash "$here/bounded_pages.sh" --long || fail "bounded_pages.sh --long"
 fi
+[ "$failed" = 0 ] || fail "$failed cycles failed"
 echo "soak: OK"
