@@ -8,13 +8,14 @@
 // cover the whole sheet of paper.
 #include "app/headless_output.h"
 
+#include "app/png_output.h"
+#include "platform/atomic_file.h"
+#include "platform/qt/atomic_file_device.h"
 #include "platform/trace_dc.h"
 #include "view/page_painter.h"
 #include "view/page_renderer.h"
 #include "view/page_setup.h"
 
-#include <QFile>
-#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -27,8 +28,11 @@ namespace vexlan {
 
 namespace {
 
-// Largest PNG the program renders: 2^28 pixels (1 GiB in 32-bit pixels).
-constexpr double kMaxPngPixels = double(1 << 28);
+// Largest PNG the program renders: A3 at 2400 dpi (it is drawn in bands,
+// so this bounds the time, not the memory), and rows of at most 2^20
+// pixels, so that one band row stays small.
+constexpr double kMaxPngPixels = 1.25e9;
+constexpr double kMaxPngWidth = double(1 << 20);
 
 int Fail(const std::string& message)
 {
@@ -65,9 +69,12 @@ int RunTrace(const CPageItemArray& items)
 
 int RunPdf(const CPageItemArray& items, const std::string& file)
 {
-    QFile out(QString::fromLocal8Bit(file.c_str()));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return Fail("cannot write PDF file " + file + ": " + out.errorString().toStdString());
+    // Qt's PDF engine ignores failed writes: the device remembers them, and
+    // only a file whose every write succeeded is renamed into place.
+    CAtomicFileDevice out(file);
+    if (!out.Open())
+        return Fail("cannot write PDF file " + file + ": " + out.Reason());
+    bool complete = false;
     {
         QPdfWriter writer(&out);
         writer.setCreator(QStringLiteral("Vexlan"));
@@ -76,13 +83,14 @@ int RunPdf(const CPageItemArray& items, const std::string& file)
         QPainter painter;
         if (!painter.begin(&writer))
             return Fail("cannot write PDF file " + file);
-        PaintPage(painter, items);
+        complete = PaintPage(painter, items);
         if (!painter.end())
             return Fail("cannot write PDF file " + file);
     }
-    out.close();
-    if (out.error() != QFileDevice::NoError)
-        return Fail("cannot write PDF file " + file + ": " + out.errorString().toStdString());
+    if (!complete)
+        return Fail("cannot write PDF file " + file + ": the page could not be drawn completely (out of memory)");
+    if (!out.Commit())
+        return Fail("cannot write PDF file " + file + ": " + out.Reason());
     return 0;
 }
 
@@ -93,30 +101,18 @@ int RunPng(const CPageItemArray& items, const std::string& file, int dpi)
     const PagePixels page = PagePixelsAt(OutputPageLayout(), dpi);
     const double width = page.width;
     const double height = page.height;
-    if (width < 1 || height < 1 || width * height > kMaxPngPixels)
+    if (width < 1 || height < 1 || width > kMaxPngWidth || width * height > kMaxPngPixels)
         return Fail("a page of " + std::to_string(long(width)) + " x " + std::to_string(long(height)) +
                     " pixels at " + std::to_string(dpi) + " dpi is too large for a PNG");
 
-    QImage image(int(width), int(height), QImage::Format_RGB32);
-    if (image.isNull())
-        return Fail("not enough memory for a PNG of the page at " + std::to_string(dpi) + " dpi");
-    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.translate(page.origin);
-        PaintPage(painter, items);
-    }
-    QFile out(QString::fromLocal8Bit(file.c_str()));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return Fail("cannot write PNG file " + file + ": " + out.errorString().toStdString());
-    if (!image.save(&out, "PNG"))
-        return Fail("cannot write PNG file " + file);
-    out.close();
-    if (out.error() != QFileDevice::NoError)
-        return Fail("cannot write PNG file " + file + ": " + out.errorString().toStdString());
+    CAtomicFile out(file);
+    if (!out.Open())
+        return Fail("cannot write PNG file " + file + ": " + out.Error());
+    std::string error;
+    if (!WritePagePng(items, QSize(int(width), int(height)), page.origin, dpi, out, error))
+        return Fail("cannot write PNG file " + file + ": " + error);
+    if (!out.Commit())
+        return Fail("cannot write PNG file " + file + ": " + out.Error());
     return 0;
 }
 

@@ -1,10 +1,11 @@
-// WritePagePng: band by band through the painter surface into
-// CPngStreamWriter.
+// WritePagePng: the page recorded once on a painter surface, painted band
+// by band into CPngStreamWriter.
 #include "app/png_output.h"
 
 #include "app/png_stream_writer.h"
 #include "platform/atomic_file.h"
-#include "view/page_painter.h"
+#include "platform/qt/painter_dc.h"
+#include "view/page_renderer.h"
 
 #include <QImage>
 #include <QPainter>
@@ -42,21 +43,25 @@ bool WritePagePng(const CPageItemArray& items, QSize pixels, QPoint origin, int 
     };
     if (!png.Begin(uint32_t(width), uint32_t(height), uint32_t(dotsPerMeter)))
         return writeFailed();
-    for (int top = 0; top < height; top += bandRows) {
-        band.fill(Qt::white);
-        QPainter painter(&band);
-        painter.translate(origin.x(), origin.y() - top);
-        const bool complete = PaintPage(painter, items);
-        painter.end();
-        if (!complete) {
-            error = "the page could not be drawn completely (out of memory)";
-            return false;
+    try {
+        // The page is laid out once; each band paints what touches it.
+        CPainterDC page(QRect(-origin.x(), -origin.y(), width, height), dpi);
+        RenderPage(&page, items);
+        for (int top = 0; top < height; top += bandRows) {
+            const int rows = std::min(bandRows, height - top);
+            band.fill(Qt::white);
+            QPainter painter(&band);
+            painter.translate(origin.x(), origin.y() - top);
+            page.PaintHeld(painter, QRectF(-origin.x(), top - origin.y(), width, rows));
+            painter.end();
+            for (int r = 0; r < rows; ++r) {
+                if (!png.WriteRow(reinterpret_cast<const uint32_t*>(band.constScanLine(r))))
+                    return writeFailed();
+            }
         }
-        const int rows = std::min(bandRows, height - top);
-        for (int r = 0; r < rows; ++r) {
-            if (!png.WriteRow(reinterpret_cast<const uint32_t*>(band.constScanLine(r))))
-                return writeFailed();
-        }
+    } catch (const std::exception&) {
+        error = "the page could not be drawn completely (out of memory)";
+        return false;
     }
     return png.Finish() || writeFailed();
 }

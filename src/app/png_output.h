@@ -20,11 +20,11 @@ constexpr std::size_t kPngBandPixels = std::size_t(1) << 24;
 
 // Draws `items` on a white `pixels`-sized image at `dpi`, item coordinate
 // (0, 0) at pixel `origin`, and writes it as an RGB PNG into `file` (open,
-// not committed). Each band of `bandRows` rows (0: as many as fit in
-// kPngBandPixels) is drawn with the painter moved up by the band's first
-// row, so items crossing a band edge join without a seam. Returns false
-// with `error` set when the page could not be drawn completely or a write
-// failed.
+// not committed). The page is laid out once; each band of `bandRows` rows
+// (0: as many as fit in kPngBandPixels) paints what touches it, with the
+// painter moved up by the band's first row, so items crossing a band edge
+// join without a seam. Returns false with `error` set when the page could
+// not be drawn completely or a write failed.
 bool WritePagePng(const CPageItemArray& items, QSize pixels, QPoint origin, int dpi, CAtomicFile& file,
                   std::string& error, int bandRows = 0);
 

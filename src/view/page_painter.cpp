@@ -15,6 +15,7 @@ bool PaintPage(QPainter& painter, const CPageItemArray& items)
     CPainterDC dc(painter);
     try {
         RenderPage(&dc, items);
+        dc.Flush();
         return true;
     } catch (const std::exception&) {
         // An allocation failure or a pen that could not be made ends the

@@ -8,11 +8,14 @@
 #include "view/page_renderer.h"
 
 #include <QElapsedTimer>
+#include <QPicture>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <memory>
 #include <cstring>
 
 using namespace vexlan;
@@ -321,4 +324,115 @@ TEST(PainterDC, HostileGeometryIsCheapAndSafe)
     EXPECT_LT(timer.elapsed(), 20000);
     EXPECT_FALSE(img.isNull());
     FreePageItems(items);
+}
+
+namespace {
+
+// One drawing call on a painter surface over `painter`.
+using Call = std::function<void(CPainterDC&)>;
+
+Call TextAt(RECT rc, std::string text, int height, int width, UINT format = DT_SINGLELINE | DT_NOCLIP)
+{
+    return [=](CPainterDC& dc) {
+        FontRequest request;
+        request.height = height;
+        request.width = width;
+        request.face = "Arial";
+        const HFONT font = dc.CreateFont(request);
+        const HFONT old = dc.SelectFont(font);
+        dc.DrawText(text.c_str(), int(text.size()), rc, format);
+        dc.SelectFont(old);
+        dc.DeleteFont(font);
+    };
+}
+
+Call LineFrom(int x0, int y0, int x1, int y1, int width, COLORREF color)
+{
+    return [=](CPainterDC& dc) {
+        const HPEN pen = dc.CreatePen(PS_SOLID, width, color);
+        const HPEN old = dc.SelectPen(pen);
+        dc.MoveTo(x0, y0);
+        dc.LineTo(x1, y1);
+        dc.SelectPen(old);
+        dc.DeletePen(pen);
+    };
+}
+
+// The calls through one surface (held back, what is covered left out), or
+// each through a surface of its own (every call drawn in full).
+void Draw(QPaintDevice* device, const std::vector<Call>& calls, bool together)
+{
+    QPainter painter(device);
+    std::unique_ptr<CPainterDC> dc;
+    for (const Call& call : calls) {
+        if (!dc || !together)
+            dc = std::make_unique<CPainterDC>(painter, kDpi, kDpi);
+        call(*dc);
+    }
+}
+
+} // namespace
+
+TEST(PainterDC, DrawingLeftOutIsDrawingThatCannotShow)
+{
+    // Text in few slots (boxes wider and narrower, descenders, overhangs,
+    // centred cells at fractions of a pixel), lines over lines, images over
+    // parts of it all, drawn at two sizes: the same page pixel for pixel.
+    PageItem img = Image({0, 0, 1, 1}, {{0x3366CC, 0xCC6633}}, false);
+    const char* texts[] = {"Wg", "jjjj", "ab", "T_f", "gy", "W", "M&M", "\xe4\xb8\xad", "Aj"};
+    std::vector<Call> calls;
+    uint32_t seed = 12345;
+    const auto next = [&seed](int n) { return int((seed = seed * 1103515245u + 12345u) >> 8) % n; };
+    for (int i = 0; i < 120; ++i) {
+        const int x = next(4) * 37 - 20, y = 10 + next(4) * 45, kind = next(10);
+        const UINT format = DT_SINGLELINE | UINT(next(3)) | (next(3) ? DT_NOCLIP : 0) | (next(2) ? DT_VCENTER : 0);
+        if (kind < 7)
+            calls.push_back(TextAt({x, y, x + 150 + next(200), y + 30 + next(3)}, texts[next(9)], next(3) * 17,
+                                   next(4) * 20, format));
+        else if (kind < 9)
+            calls.push_back(LineFrom(x, y, next(2) ? x : x + 300, next(2) ? y + 200 : y, next(4) * 2, 0x0000FF * i));
+        else
+            calls.push_back([&img, x, y, w = 50 + next(600), h = 5 + next(300)](CPainterDC& dc) {
+                dc.StretchDIBits(x, y, w, h, 0, 0, 2, 1, img.pBits, img.pBmi, DIB_RGB_COLORS, SRCCOPY);
+            });
+    }
+    for (const QSize size : {QSize(600, 300), QSize(233, 177)}) {
+        QImage held = Page(size.width(), size.height()), each = held;
+        Draw(&held, calls, true);
+        Draw(&each, calls, false);
+        EXPECT_EQ(held, each) << size.width();
+    }
+    CPageItemArray items = List({img});
+    FreePageItems(items);
+}
+
+TEST(PainterDC, CoveredDrawingCostsNothing)
+{
+    // A thousand lines in one slot, recorded on a vector device: only the
+    // visible ones are recorded.
+    std::vector<Call> one{TextAt({0, 0, 8000, 20}, "gW", 0, 4000)};
+    std::vector<Call> many;
+    for (int i = 0; i < 1000; ++i)
+        many.push_back(TextAt({0, 0, 8000, 20}, i % 2 ? "gW" : "Wy", 0, 4000));
+    QPicture single, thousand;
+    single.setBoundingRect(QRect(0, 0, 2000, 500));
+    thousand.setBoundingRect(QRect(0, 0, 2000, 500));
+    Draw(&single, one, true);
+    Draw(&thousand, many, true);
+    EXPECT_GT(single.size(), 100u);
+    EXPECT_LT(thousand.size(), 3 * single.size());
+}
+
+TEST(PainterDC, LongStretchedTinyGlyphsAreDrawn)
+{
+    // A cell of 2 pixels stretched to 600-pixel characters: FreeType cannot
+    // render such glyphs for Qt's glyph cache (and Qt then reads past the
+    // missing bitmap); they are filled as outlines.
+    QImage img = Page(2000, 100);
+    Draw(&img, {TextAt({0, 50, 1900, 52}, "WZW", 2, 600)}, true);
+    int inked = 0;
+    for (int x = 0; x < img.width(); ++x)
+        for (int y = 45; y < 56; ++y)
+            inked += qGray(img.pixel(x, y)) < 250;
+    EXPECT_GT(inked, 500);
 }

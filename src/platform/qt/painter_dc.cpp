@@ -4,13 +4,16 @@
 // against the device before Qt sees it, so a hostile rectangle (2^31 units
 // wide) costs no more than one that fits on the page: lines are clipped to
 // the device, images are cut down to the source pixels that land on it, and
-// text far outside the device is not laid out for drawing at all.
+// text whose cell lies off the device is dropped before it is converted or
+// laid out. What is left is held back and drawn by Flush() (see the header).
 #include "platform/qt/painter_dc.h"
 
 #include "platform/qt/draw_text_string.h"
 
+#include <QGlyphRun>
 #include <QImage>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
@@ -32,8 +35,25 @@ constexpr UINT DT_PREFIXONLY = 0x00200000;
 // clipped outlines instead of through Qt's glyph positioning, which works
 // in 26.6 fixed point.
 constexpr double kFarOutsidePx = 1 << 20;
+// The largest glyph, in device pixels, that Qt draws from its glyph cache
+// (by area: a 64 x 64 square).
+constexpr double kCachedGlyphPx = 64;
+// The longest side of a glyph left to Qt's glyph cache.
+constexpr double kStretchedGlyphPx = 256;
+// Measured lines kept per font before the cache starts over.
+constexpr int kMaxMeasures = 8192;
 
 double RoundPx(double v) { return std::floor(v + 0.5); }
+
+// Every field of a font request and the mapping mode, as one key.
+QByteArray RequestKey(const FontRequest& r, int mapMode)
+{
+    const int fields[] = {r.height, r.width, r.escapement, r.orientation, r.weight, r.italic, r.underline,
+                          r.strikeOut, r.charSet, r.outPrecision, r.clipPrecision, r.quality, r.pitchAndFamily, mapMode};
+    QByteArray key(reinterpret_cast<const char*>(fields), sizeof fields);
+    key.append(r.face.data(), qsizetype(r.face.size()));
+    return key;
+}
 
 QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
@@ -73,6 +93,12 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
     const QPointF a0 = a;
     a = QPointF(a0.x() + t0 * dx, a0.y() + t0 * dy);
     b = QPointF(a0.x() + t1 * dx, a0.y() + t1 * dy);
+    // A horizontal or vertical segment ends exactly on the edges it crosses,
+    // so that segments on one line clipped alike are alike to the bit.
+    if (dx == 0 || dy == 0) {
+        a = QPointF(std::clamp(a0.x(), r.left(), r.right()), std::clamp(a0.y(), r.top(), r.bottom()));
+        b = QPointF(std::clamp(a0.x() + dx, r.left(), r.right()), std::clamp(a0.y() + dy, r.top(), r.bottom()));
+    }
     return true;
 }
 
@@ -120,7 +146,7 @@ QImage DibRegion(const BITMAPINFO& bmi, const uint8_t* bits, int col0, int col1,
 
 } // namespace
 
-CPainterDC::CPainterDC(QPainter& painter, double dpiX, double dpiY) : m_painter(painter)
+CPainterDC::CPainterDC(QPainter& painter, double dpiX, double dpiY) : m_painter(&painter)
 {
     const QPaintDevice* device = painter.device();
     m_dpiX = dpiX > 0 ? dpiX : (device ? device->logicalDpiX() : 96);
@@ -129,14 +155,45 @@ CPainterDC::CPainterDC(QPainter& painter, double dpiX, double dpiY) : m_painter(
         m_dpiX = 96;
     if (m_dpiY <= 0)
         m_dpiY = 96;
-    m_painter.save();
-    m_painter.setRenderHint(QPainter::Antialiasing, false);
-    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
-    m_painter.setBrush(Qt::NoBrush);
+    painter.save();
+    SetUpPainter(painter);
+    // In pixels of an image under a whole-pixel translation, the pixels an
+    // operation covers are known exactly; elsewhere (PDF, printer, preview
+    // recording) only whole device pixels inside a shape count as covered.
+    const QTransform t = painter.combinedTransform();
+    bool invertible = false;
+    const QTransform toUser = t.inverted(&invertible);
+    if (device == nullptr)
+        m_device = QRectF(-1e9, -1e9, 2e9, 2e9);
+    else if (invertible)
+        m_device = toUser.mapRect(QRectF(0, 0, device->width(), device->height()));
+    else
+        m_device = QRectF(0, 0, device->width(), device->height());
+    m_raster = painter.paintEngine() != nullptr && painter.paintEngine()->type() == QPaintEngine::Raster &&
+               t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy());
 }
 
-CPainterDC::~CPainterDC() { m_painter.restore(); }
+CPainterDC::CPainterDC(const QRect& pixels, double dpi) : m_dpiX(dpi > 0 ? dpi : 96), m_dpiY(m_dpiX), m_raster(true), m_device(pixels) {}
+
+CPainterDC::~CPainterDC()
+{
+    if (m_painter == nullptr)
+        return;
+    try {
+        Flush();
+    } catch (const std::exception&) {
+        // Out of memory while drawing: what was not drawn is dropped.
+    }
+    m_painter->restore();
+}
+
+void CPainterDC::SetUpPainter(QPainter& painter)
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+}
 
 double CPainterDC::PixelsPerUnitX() const { return m_mapMode == MM_HIMETRIC ? m_dpiX / kHimetricPerInch : 1.0; }
 
@@ -147,16 +204,7 @@ QPointF CPainterDC::ToDevice(int x, int y) const
     return QPointF(RoundPx(x * PixelsPerUnitX()), RoundPx(y * PixelsPerUnitY()));
 }
 
-QRectF CPainterDC::DeviceBounds() const
-{
-    const QPaintDevice* device = m_painter.device();
-    if (device == nullptr)
-        return QRectF(-1e9, -1e9, 2e9, 2e9);
-    const QRectF pixels(0, 0, device->width(), device->height());
-    bool invertible = false;
-    const QTransform toUser = m_painter.combinedTransform().inverted(&invertible);
-    return invertible ? toUser.mapRect(pixels) : pixels;
-}
+QRectF CPainterDC::DeviceBounds() const { return m_device; }
 
 int CPainterDC::SetMapMode(int mode)
 {
@@ -207,12 +255,117 @@ const MappedFont& CPainterDC::RealisedFont()
     if (!m_haveRealised || m_realisedFont != m_font || m_realisedMode != m_mapMode) {
         const auto it = m_fonts.constFind(m_font);
         const FontRequest request = it != m_fonts.constEnd() ? *it : FontRequest{};
-        m_realised = CFontMapper::Map(request, PixelsPerUnitX(), PixelsPerUnitY(), m_dpiY);
+        // Items ask for the same few fonts again and again.
+        const QByteArray key = RequestKey(request, m_mapMode);
+        const auto known = m_mapped.constFind(key);
+        if (known != m_mapped.constEnd()) {
+            m_realised = *known;
+        } else {
+            m_realised = CFontMapper::Map(request, PixelsPerUnitX(), PixelsPerUnitY(), m_dpiY);
+            if (m_mapped.size() >= kMaxMeasures)
+                m_mapped.clear();
+            m_mapped.insert(key, m_realised);
+        }
         m_realisedFont = m_font;
         m_realisedMode = m_mapMode;
         m_haveRealised = true;
     }
     return m_realised;
+}
+
+QRect CPainterDC::OuterPixels(const QRectF& r) const
+{
+    const QRectF on = r.intersected(DeviceBounds());
+    if (on.isEmpty())
+        return {};
+    const int l = int(std::floor(on.left())), t = int(std::floor(on.top()));
+    return QRect(l, t, int(std::ceil(on.right())) - l, int(std::ceil(on.bottom())) - t);
+}
+
+QRect CPainterDC::InnerPixels(const QRectF& r) const
+{
+    const QRectF on = r.intersected(DeviceBounds());
+    if (on.isEmpty())
+        return {};
+    const int l = int(std::ceil(on.left())), t = int(std::ceil(on.top()));
+    const QRect inner(l, t, int(std::floor(on.right())) - l, int(std::floor(on.bottom())) - t);
+    return inner.isEmpty() ? QRect() : inner;
+}
+
+QRect CPainterDC::RoundedPixels(const QRectF& r) const
+{
+    const QRectF on = r.intersected(DeviceBounds());
+    if (on.isEmpty())
+        return {};
+    const int l = qRound(on.left()), t = qRound(on.top());
+    const QRect rounded(l, t, qRound(on.right()) - l, qRound(on.bottom()) - t);
+    return rounded.isEmpty() ? QRect() : rounded;
+}
+
+void CPainterDC::Hold(Kind kind, std::size_t index, const QRectF& ink, const QRect& opaque,
+                      const COcclusionQueue::LineKey* line, const COcclusionQueue::Track* track)
+{
+    // On an image every pixel the ink touches counts. A vector device (a
+    // PDF, a printer, the preview's recording) is judged on its own pixel
+    // grid with the ink's edges rounded: a sliver under half a device pixel
+    // (1/2400 inch in a PDF) is below what it resolves.
+    m_queue.Add(m_raster ? OuterPixels(ink) : RoundedPixels(ink), opaque, line, track);
+    m_held.emplace_back(kind, index);
+}
+
+QRectF CPainterDC::GlyphBounds(const QRawFont& font, quint32 glyph)
+{
+    // The outline's own bounds: a run's bounding rectangle is the line's
+    // logical box, and the font's glyph metrics are rounded outward to
+    // whole pixels. Windows fonts keep every outline within their Windows
+    // ascent and descent, so a glyph seldom reaches out of its cell.
+    const GlyphKey key{font, glyph};
+    const auto it = m_glyphBounds.constFind(key);
+    if (it != m_glyphBounds.constEnd())
+        return *it;
+    if (m_glyphBounds.size() >= kMaxMeasures)
+        m_glyphBounds.clear();
+    return *m_glyphBounds.insert(key, font.pathForGlyph(glyph).boundingRect());
+}
+
+CPainterDC::TextMeasure CPainterDC::Measure(const QString& text, bool underlines, const MappedFont& font)
+{
+    const MeasureKey key{font.font, text};
+    if (!underlines) {
+        const auto it = m_measures.constFind(key);
+        if (it != m_measures.constEnd())
+            return *it;
+    }
+    QTextLayout layout(text, font.font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    TextMeasure m;
+    if (line.isValid()) {
+        line.setLineWidth(1e6);
+        layout.endLayout();
+        m.width = line.naturalTextWidth();
+        m.ascent = line.ascent();
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            const QRawFont font = run.rawFont();
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+                m.ink |= GlyphBounds(font, indexes[i]).translated(positions[i]);
+        }
+        if (underlines) // underlines lie below the baseline, within about a quarter em
+            m.ink |= QRectF(0, 0, m.width, line.height() + font.font.pixelSize() * 0.25);
+    } else {
+        layout.endLayout();
+    }
+    if (!underlines) { // lines with underlines are not kept: the key is the text
+        if (m_measures.size() >= kMaxMeasures)
+            m_measures.clear();
+        m_measures.insert(key, m);
+    }
+    return m;
 }
 
 int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT format)
@@ -223,21 +376,101 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     if (format & DT_CALCRECT)
         return cellUnits;
 
-    const QString raw = AnsiToDrawString(text, length);
-    const PrefixedString prefixed = (format & DT_NOPREFIX) ? PrefixedString{raw, {}} : ApplyPrefixRule(raw);
-    if (prefixed.text.isEmpty())
+    const QPointF p1 = ToDevice(rect.left, rect.top);
+    const QPointF p2 = ToDevice(rect.right, rect.bottom);
+    const QRectF box = QRectF(p1, p2).normalized();
+    const double cell = mf.CellHeightPx();
+    double cellTop = box.top();
+    if (format & DT_SINGLELINE) {
+        if (format & DT_BOTTOM)
+            cellTop = box.bottom() - cell;
+        else if (format & DT_VCENTER)
+            cellTop = box.center().y() - cell / 2;
+    }
+    QRectF visible = DeviceBounds();
+    if (!(format & DT_NOCLIP))
+        visible = visible.intersected(box);
+
+    // Off the device before anything is converted or laid out: the cell's
+    // rows with a cell of room for glyphs and underlines beyond it, and the
+    // side the text starts from with an em of room for overhanging glyphs.
+    const double roomY = cell + 2;
+    const double roomX = mf.font.pixelSize() * mf.scaleX + 2;
+    if (visible.isEmpty() || cellTop - roomY > visible.bottom() || cellTop + cell + roomY < visible.top())
+        return cellUnits;
+    if (!(format & (DT_CENTER | DT_RIGHT)) && box.left() - roomX > visible.right())
+        return cellUnits;
+    if ((format & DT_RIGHT) && !(format & DT_CENTER) && box.right() + roomX < visible.left())
         return cellUnits;
 
-    QTextLayout layout(prefixed.text, mf.font);
+    const QString raw = AnsiToDrawString(text, length);
+    PrefixedString prefixed = (format & DT_NOPREFIX) ? PrefixedString{raw, {}} : ApplyPrefixRule(raw);
+    if (prefixed.text.isEmpty())
+        return cellUnits;
+    const bool underlines = !prefixed.underlined.isEmpty() && (!(format & DT_HIDEPREFIX) || (format & DT_PREFIXONLY));
+    const TextMeasure measure = Measure(prefixed.text, underlines, mf);
+
+    const double width = measure.width * mf.scaleX;
+    double x = box.left();
+    if (format & DT_CENTER)
+        x = box.center().x() - width / 2;
+    else if (format & DT_RIGHT)
+        x = box.right() - width;
+
+    TextOp op;
+    op.format = format;
+    op.place.translate(x, cellTop + mf.ascentPx);
+    op.place.scale(mf.scaleX, mf.scaleY);
+    op.ascent = measure.ascent;
+    const QRectF textBox(x, cellTop, width, cell);
+    // Qt fills the outlines of glyphs larger than 64 pixels (after the
+    // transform) exactly where they are; smaller ones come from its glyph
+    // cache at rounded positions, up to a pixel off.
+    const double px = mf.font.pixelSize();
+    const bool cached = px * px * std::fabs(mf.scaleX * mf.scaleY) <= kCachedGlyphPx * kCachedGlyphPx;
+    const double slack = cached ? 1.0 : 1.0 / 64;
+    QRectF ink = op.place.mapRect(measure.ink.translated(0, -measure.ascent)).adjusted(-slack, -slack, slack, slack);
+    if (m_opaqueText && !(format & DT_PREFIXONLY))
+        op.fill = textBox.intersected(visible.adjusted(-2, -2, 2, 2));
+    if (!(format & DT_NOCLIP)) {
+        op.clip = box;
+        ink = ink.intersected(box);
+        op.fill = op.fill.intersected(box);
+    }
+    // The box covers the pixels whose edges round inside it, as Qt fills a
+    // rectangle without antialiasing (on a vector device: see Hold()).
+    const QRect opaque = RoundedPixels(op.fill);
+    ink |= QRectF(opaque);
+    if (!ink.intersects(visible))
+        return cellUnits;
+
+    const QRectF reach = DeviceBounds().adjusted(-kFarOutsidePx, -kFarOutsidePx, kFarOutsidePx, kFarOutsidePx);
+    op.farOff = !reach.contains(textBox);
+    // A glyph small in area but stretched long would go to Qt's glyph
+    // cache, where FreeType fails to render it and Qt then reads past the
+    // missing bitmap: such glyphs are filled as outlines.
+    op.outlines = op.farOff || (cached && px * std::max(std::fabs(mf.scaleX), std::fabs(mf.scaleY)) > kStretchedGlyphPx);
+    op.visible = visible;
+    op.text = std::move(prefixed.text);
+    op.underlined = std::move(prefixed.underlined);
+    op.font = mf;
+    m_texts.push_back(std::move(op));
+    Hold(Kind::Text, m_texts.size() - 1, ink, opaque);
+    return cellUnits;
+}
+
+void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
+{
+    QTextLayout layout(op.text, op.font.font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout.setTextOption(option);
-    if (!(format & DT_HIDEPREFIX) && !prefixed.underlined.isEmpty()) {
+    if (!(op.format & DT_HIDEPREFIX) && !op.underlined.isEmpty()) {
         QList<QTextLayout::FormatRange> ranges;
-        for (int pos : prefixed.underlined) {
+        for (int pos : op.underlined) {
             QTextLayout::FormatRange r;
             r.start = pos;
-            r.length = prefixed.text[pos].isHighSurrogate() ? 2 : 1;
+            r.length = op.text[pos].isHighSurrogate() ? 2 : 1;
             r.format.setFontUnderline(true);
             ranges.append(r);
         }
@@ -247,80 +480,54 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     QTextLine line = layout.createLine();
     if (!line.isValid()) {
         layout.endLayout();
-        return cellUnits;
+        return;
     }
     line.setLineWidth(1e6);
     layout.endLayout();
 
-    const QPointF p1 = ToDevice(rect.left, rect.top);
-    const QPointF p2 = ToDevice(rect.right, rect.bottom);
-    const QRectF box = QRectF(p1, p2).normalized();
-    const double width = line.naturalTextWidth() * mf.scaleX;
-    const double cell = mf.CellHeightPx();
-
-    double x = box.left();
-    if (format & DT_CENTER)
-        x = box.center().x() - width / 2;
-    else if (format & DT_RIGHT)
-        x = box.right() - width;
-    double cellTop = box.top();
-    if (format & DT_SINGLELINE) {
-        if (format & DT_BOTTOM)
-            cellTop = box.bottom() - cell;
-        else if (format & DT_VCENTER)
-            cellTop = box.center().y() - cell / 2;
-    }
-
-    const QRectF textBox(x, cellTop, width, cell);
-    QRectF visible = DeviceBounds();
-    if (!(format & DT_NOCLIP))
-        visible = visible.intersected(box);
-    if (!textBox.intersects(visible))
-        return cellUnits;
-
-    m_painter.save();
-    if (!(format & DT_NOCLIP))
-        m_painter.setClipRect(box, Qt::IntersectClip);
-    if (m_opaqueText && !(format & DT_PREFIXONLY))
-        m_painter.fillRect(textBox.intersected(visible.adjusted(-2, -2, 2, 2)), Qt::white);
-
-    QTransform place;
-    place.translate(x, cellTop + mf.ascentPx);
-    place.scale(mf.scaleX, mf.scaleY);
-    const QRectF reach = DeviceBounds().adjusted(-kFarOutsidePx, -kFarOutsidePx, kFarOutsidePx, kFarOutsidePx);
-    if (reach.contains(textBox) && !(format & DT_PREFIXONLY)) {
-        m_painter.setPen(Qt::black);
-        m_painter.setTransform(place, true);
-        line.draw(&m_painter, QPointF(0, -line.ascent()));
-    } else if (!(format & DT_PREFIXONLY)) {
-        // Giant or far-off text: take the glyph outlines, place them in
-        // double precision and keep only what lies on the device.
+    painter.save();
+    if (!op.clip.isNull())
+        painter.setClipRect(op.clip, Qt::IntersectClip);
+    if (!op.fill.isEmpty())
+        painter.fillRect(op.fill, Qt::white);
+    const bool glyphs = !(op.format & DT_PREFIXONLY);
+    if (glyphs && !op.outlines) {
+        painter.setPen(Qt::black);
+        painter.setTransform(op.place, true);
+        line.draw(&painter, QPointF(0, -line.ascent()));
+    } else if (glyphs) {
+        // Far-off or long stretched text: take the glyph outlines and place
+        // them in double precision (far off: keep only what lies on the
+        // device, beyond the reach of Qt's fixed-point coordinates).
         QPainterPath outlines;
         for (const QGlyphRun& run : line.glyphRuns()) {
             const QRawFont font = run.rawFont();
-            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<quint32> indexes = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
-            for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
-                outlines.addPath(font.pathForGlyph(glyphs[i]).translated(positions[i]));
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+                outlines.addPath(font.pathForGlyph(indexes[i]).translated(positions[i]));
         }
         // Glyph positions are on the line's baseline, `ascent` below its top.
-        const QPainterPath placed = place.map(outlines.translated(0, -line.ascent()));
-        QPainterPath area;
-        area.addRect(visible.adjusted(-2, -2, 2, 2));
-        m_painter.fillPath(placed.intersected(area), Qt::black);
-    }
-    if (format & DT_PREFIXONLY) {
+        const QPainterPath placed = op.place.map(outlines.translated(0, -line.ascent()));
+        if (op.farOff) {
+            QPainterPath area;
+            area.addRect(op.visible.adjusted(-2, -2, 2, 2));
+            painter.fillPath(placed.intersected(area), Qt::black);
+        } else {
+            painter.fillPath(placed, Qt::black);
+        }
+    } else {
         // Only the underlines of the prefixed characters.
-        for (int pos : prefixed.underlined) {
+        const double em = op.font.font.pixelSize();
+        for (int pos : op.underlined) {
             const double from = line.cursorToX(pos);
             const double to = line.cursorToX(pos + 1);
-            const QRectF bar = place.mapRect(QRectF(from, mf.font.pixelSize() * 0.1, to - from, std::max(1.0, mf.font.pixelSize() / 16.0)));
-            if (bar.intersects(visible))
-                m_painter.fillRect(bar.intersected(visible), Qt::black);
+            const QRectF bar = op.place.mapRect(QRectF(from, em * 0.1, to - from, std::max(1.0, em / 16.0)));
+            if (bar.intersects(op.visible))
+                painter.fillRect(bar.intersected(op.visible), Qt::black);
         }
     }
-    m_painter.restore();
-    return cellUnits;
+    painter.restore();
 }
 
 int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc, int wSrc,
@@ -361,16 +568,35 @@ int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xS
         mirrorX = !mirrorX;
     if (a.y() > b.y())
         mirrorY = !mirrorY;
-    const QRectF dest = QRectF(a, b).normalized();
-    if (dest.width() <= 0 || dest.height() <= 0)
+    ImageOp op;
+    op.dest = QRectF(a, b).normalized();
+    if (op.dest.width() <= 0 || op.dest.height() <= 0)
         return 0;
-    const double cellW = dest.width() / double(sw);
-    const double cellH = dest.height() / double(sh);
+    op.bmi = bmi;
+    op.bits = static_cast<const uint8_t*>(bits);
+    op.invert = rop == NOTSRCCOPY;
+    op.mirrorX = mirrorX, op.mirrorY = mirrorY;
+    op.smooth = m_stretchMode == HALFTONE;
+    op.sx0 = sx0, op.sy0 = sy0, op.sw = sw, op.sh = sh;
+    op.imageW = imageW, op.imageH = imageH;
+    const ImageCut cut = CutOut(op, DeviceBounds());
+    if (cut.empty())
+        return 0;
+    m_images.push_back(op);
+    // A scaled image certainly covers the whole pixels inside its target.
+    Hold(Kind::Image, m_images.size() - 1, cut.target, InnerPixels(cut.target));
+    return static_cast<int>(sh);
+}
 
-    // Only the source pixels that land on the device (and inside the image).
-    const QRectF visible = dest.intersected(DeviceBounds());
+CPainterDC::ImageCut CPainterDC::CutOut(const ImageOp& op, const QRectF& area)
+{
+    // Only the source pixels that land in the area (and inside the image).
+    ImageCut cut;
+    const QRectF visible = op.dest.intersected(area);
     if (visible.isEmpty())
-        return 0;
+        return cut;
+    const double cellW = op.dest.width() / double(op.sw);
+    const double cellH = op.dest.height() / double(op.sh);
     auto span = [](double lo, double hi, double origin, double cell, int64_t n, bool mirror) {
         int64_t i0 = static_cast<int64_t>(std::floor((lo - origin) / cell));
         int64_t i1 = static_cast<int64_t>(std::ceil((hi - origin) / cell));
@@ -380,29 +606,36 @@ int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xS
             return std::pair<int64_t, int64_t>(n - i1, n - i0);
         return std::pair<int64_t, int64_t>(i0, i1);
     };
-    auto [c0, c1] = span(visible.left(), visible.right(), dest.left(), cellW, sw, mirrorX);
-    auto [r0, r1] = span(visible.top(), visible.bottom(), dest.top(), cellH, sh, mirrorY);
+    auto [c0, c1] = span(visible.left(), visible.right(), op.dest.left(), cellW, op.sw, op.mirrorX);
+    auto [r0, r1] = span(visible.top(), visible.bottom(), op.dest.top(), cellH, op.sh, op.mirrorY);
     // Clip to the image itself.
-    const int64_t col0 = std::clamp<int64_t>(sx0 + c0, 0, imageW), col1 = std::clamp<int64_t>(sx0 + c1, 0, imageW);
-    const int64_t row0 = std::clamp<int64_t>(sy0 + r0, 0, imageH), row1 = std::clamp<int64_t>(sy0 + r1, 0, imageH);
+    const int64_t col0 = std::clamp<int64_t>(op.sx0 + c0, 0, op.imageW);
+    const int64_t col1 = std::clamp<int64_t>(op.sx0 + c1, 0, op.imageW);
+    const int64_t row0 = std::clamp<int64_t>(op.sy0 + r0, 0, op.imageH);
+    const int64_t row1 = std::clamp<int64_t>(op.sy0 + r1, 0, op.imageH);
     if (col0 >= col1 || row0 >= row1)
-        return 0;
-
-    QImage part = DibRegion(*bmi, static_cast<const uint8_t*>(bits), int(col0), int(col1), int(row0),
-                            int(row1), rop == NOTSRCCOPY);
-    if (mirrorX || mirrorY)
-        part = part.mirrored(mirrorX, mirrorY);
+        return cut;
     // Where the cut-out lands: its cells measured from the matching edge.
-    const int64_t k0 = mirrorX ? sw - (col1 - sx0) : col0 - sx0;
-    const int64_t l0 = mirrorY ? sh - (row1 - sy0) : row0 - sy0;
-    const QRectF target(dest.left() + k0 * cellW, dest.top() + l0 * cellH, (col1 - col0) * cellW,
+    const int64_t k0 = op.mirrorX ? op.sw - (col1 - op.sx0) : col0 - op.sx0;
+    const int64_t l0 = op.mirrorY ? op.sh - (row1 - op.sy0) : row0 - op.sy0;
+    cut.col0 = int(col0), cut.col1 = int(col1), cut.row0 = int(row0), cut.row1 = int(row1);
+    cut.target = QRectF(op.dest.left() + k0 * cellW, op.dest.top() + l0 * cellH, (col1 - col0) * cellW,
                         (row1 - row0) * cellH);
+    return cut;
+}
 
-    m_painter.save();
-    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, m_stretchMode == HALFTONE);
-    m_painter.drawImage(target, part);
-    m_painter.restore();
-    return static_cast<int>(sh);
+void CPainterDC::PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area)
+{
+    const ImageCut cut = CutOut(op, area.intersected(DeviceBounds()));
+    if (cut.empty())
+        return;
+    QImage part = DibRegion(*op.bmi, op.bits, cut.col0, cut.col1, cut.row0, cut.row1, op.invert);
+    if (op.mirrorX || op.mirrorY)
+        part = part.mirrored(op.mirrorX, op.mirrorY);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, op.smooth);
+    painter.drawImage(cut.target, part);
+    painter.restore();
 }
 
 HPEN CPainterDC::CreatePen(int style, int width, COLORREF color)
@@ -465,8 +698,105 @@ void CPainterDC::LineTo(int x, int y)
         pen.setWidth(0);
         pen.setCapStyle(Qt::FlatCap);
     }
-    m_painter.setPen(pen);
-    m_painter.drawLine(from, to);
+    m_lines.push_back(LineOp{pen, QLineF(from, to)});
+
+    // What a solid line certainly covers. A horizontal or vertical one on
+    // an image runs on a track: the pixels across it are those of every
+    // line of its direction, position and width, and along it the ends are
+    // left out (how Qt ends a line is its own). A wide one also covers the
+    // whole pixels of its body.
+    const QRectF ink = QRectF(from, to).normalized().adjusted(-reach, -reach, reach, reach);
+    QRect opaque;
+    const bool solid = pen.style() == Qt::SolidLine;
+    const bool vertical = from.x() == to.x(), horizontal = from.y() == to.y();
+    COcclusionQueue::Track track;
+    const bool onTrack = solid && m_raster && vertical != horizontal; // a dot covers nothing for sure
+    if (onTrack) {
+        const double half = drawnWidth / 2;
+        const double lo = vertical ? std::min(from.y(), to.y()) : std::min(from.x(), to.x());
+        const double hi = vertical ? std::max(from.y(), to.y()) : std::max(from.x(), to.x());
+        track.vertical = vertical;
+        track.across = vertical ? from.x() : from.y();
+        track.width = drawnWidth;
+        track.inkFrom = int(std::floor(lo - half)) - 1;
+        track.inkTo = int(std::ceil(hi + half)) + 1;
+        track.coverFrom = drawnWidth > 0 ? int(std::ceil(lo)) : int(std::floor(lo)) + 1;
+        track.coverTo = drawnWidth > 0 ? int(std::floor(hi)) : int(std::ceil(hi)) - 1;
+        if (drawnWidth >= 2) // pixel centres strictly inside the body
+            opaque = OuterPixels(QRectF(from, to).normalized().adjusted(horizontal ? 0.5 : 0.5 - half,
+                                                                        vertical ? 0.5 : 0.5 - half,
+                                                                        horizontal ? -0.5 : half - 0.5,
+                                                                        vertical ? -0.5 : half - 0.5));
+    } else if (solid && vertical != horizontal && drawnWidth >= 2) {
+        const double half = drawnWidth / 2;
+        opaque = InnerPixels(QRectF(from, to).normalized().adjusted(horizontal ? 0 : -half, vertical ? 0 : -half,
+                                                                    horizontal ? 0 : half, vertical ? 0 : half));
+    }
+    COcclusionQueue::LineKey key;
+    if (solid) {
+        key.line = std::make_pair(from.x(), from.y()) < std::make_pair(to.x(), to.y()) ? QLineF(from, to) : QLineF(to, from);
+        key.width = drawnWidth;
+    }
+    Hold(Kind::Line, m_lines.size() - 1, ink, opaque, solid ? &key : nullptr, onTrack ? &track : nullptr);
+}
+
+void CPainterDC::Flush()
+{
+    if (m_painter == nullptr)
+        return;
+    // Cleared first: an exception while drawing leaves nothing held.
+    struct Clear {
+        CPainterDC& dc;
+        ~Clear() { dc.DropHeld(); }
+    } clear{*this};
+    PaintHeld(*m_painter, DeviceBounds());
+}
+
+void CPainterDC::DropHeld() noexcept
+{
+    m_held.clear();
+    m_texts.clear();
+    m_images.clear();
+    m_lines.clear();
+    m_queue.Clear();
+    m_verdicts.clear();
+}
+
+void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
+{
+    if (m_verdicts.size() != m_held.size()) {
+        m_verdicts = m_queue.Decide();
+        if (getenv("VEXLAN_DEBUG_OCC")) { size_t v = 0, p = 0; for (auto& x : m_verdicts) { v += x.visible; p += x.partly; } fprintf(stderr, "DEBUGOCC held %zu visible %zu partly %zu\n", m_verdicts.size(), v, p); }
+    }
+    painter.save();
+    SetUpPainter(painter);
+    for (std::size_t i = 0; i < m_held.size(); ++i) {
+        const COcclusionQueue::Verdict& verdict = m_verdicts[i];
+        if (!verdict.visible)
+            continue;
+        if (verdict.partly ? !verdict.part.intersects(area.toAlignedRect()) : !QRectF(m_queue.Ink(i)).intersects(area))
+            continue;
+        const auto [kind, index] = m_held[i];
+        // On an image, a partly covered text or line is drawn only where it
+        // can show (a vector device keeps whole operations; Qt samples a
+        // clipped image differently, so images are drawn whole).
+        const bool clip = verdict.partly && m_raster && kind != Kind::Image;
+        if (clip) {
+            painter.save();
+            painter.setClipRegion(verdict.part, Qt::IntersectClip);
+        }
+        if (kind == Kind::Text) {
+            PaintText(painter, m_texts[index]);
+        } else if (kind == Kind::Image) {
+            PaintImage(painter, m_images[index], area);
+        } else {
+            painter.setPen(m_lines[index].pen);
+            painter.drawLine(m_lines[index].line);
+        }
+        if (clip)
+            painter.restore();
+    }
+    painter.restore();
 }
 
 } // namespace vexlan
