@@ -764,10 +764,8 @@ void CPainterDC::DropHeld() noexcept
 
 void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
 {
-    if (m_verdicts.size() != m_held.size()) {
+    if (m_verdicts.size() != m_held.size())
         m_verdicts = m_queue.Decide();
-        if (getenv("VEXLAN_DEBUG_OCC")) { size_t v = 0, p = 0; for (auto& x : m_verdicts) { v += x.visible; p += x.partly; } fprintf(stderr, "DEBUGOCC held %zu visible %zu partly %zu\n", m_verdicts.size(), v, p); }
-    }
     painter.save();
     SetUpPainter(painter);
     for (std::size_t i = 0; i < m_held.size(); ++i) {
