@@ -40,6 +40,9 @@ constexpr double kFarOutsidePx = 1 << 20;
 constexpr double kCachedGlyphPx = 64;
 // The longest side of a glyph left to Qt's glyph cache.
 constexpr double kStretchedGlyphPx = 256;
+// Bytes of a left-aligned line handed to Qt's text layout (see DrawText).
+constexpr int kMaxDrawnBytes = 1 << 20;
+
 // Measured lines kept per font before the cache starts over.
 constexpr int kMaxMeasures = 8192;
 
@@ -403,6 +406,12 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     if ((format & DT_RIGHT) && !(format & DT_CENTER) && box.right() + roomX < visible.left())
         return cellUnits;
 
+    // A left-aligned line shows at most its first kMaxDrawnBytes bytes: past
+    // them a glyph of a block's font is a small fraction of a device pixel
+    // wide at any resolution this surface draws at. Qt's text layout counts
+    // glyphs in int and fails on lines of hundreds of millions of them.
+    if (!(format & (DT_CENTER | DT_RIGHT)) && length > kMaxDrawnBytes)
+        length = kMaxDrawnBytes;
     const QString raw = AnsiToDrawString(text, length);
     PrefixedString prefixed = (format & DT_NOPREFIX) ? PrefixedString{raw, {}} : ApplyPrefixRule(raw);
     if (prefixed.text.isEmpty())
