@@ -15,8 +15,9 @@ namespace vexlan {
 
 class CAtomicFile;
 
-// Pixels of one band at most (a band is this many 32-bit pixels: 64 MiB).
-constexpr std::size_t kPngBandPixels = std::size_t(1) << 24;
+// Pixels of one band at most (a band is this many 32-bit pixels: 32 MiB;
+// two bands are in use at a time).
+constexpr std::size_t kPngBandPixels = std::size_t(1) << 23;
 
 // Draws `items` on a white `pixels`-sized image at `dpi`, item coordinate
 // (0, 0) at pixel `origin`, and writes it as an RGB PNG into `file` (open,

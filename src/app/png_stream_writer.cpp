@@ -2,18 +2,20 @@
 //
 // The zlib stream is written as raw deflate data between a zlib header and
 // an Adler-32 trailer of our own, so that two encoders can take turns in
-// it: zlib compresses the rows that differ from the row above, and a run
-// of rows equal to the row above (all zeros after the Up filter; most rows
-// of a page at a high resolution) is encoded here directly as one
-// fixed-Huffman block of zero runs, without zlib scanning it byte by byte.
-// zlib's part ends with a full flush before each such run (byte aligned,
-// no references back across it), and each run ends with an empty stored
-// block, which realigns the stream to a byte for zlib to continue.
+// it: zlib compresses the rows that change in many pixels, and rows equal
+// to the row above (all zeros after the Up filter; most rows of a page at
+// a high resolution) or changing in few pixels are encoded here directly,
+// as fixed-Huffman blocks of literals and runs of zeros, without zlib
+// scanning them byte by byte. zlib's part ends with a full flush before
+// such a block (byte aligned, no references back across it), and the block
+// ends with an empty stored block, which realigns the stream to a byte for
+// zlib to continue.
 #include "app/png_stream_writer.h"
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace vexlan {
@@ -25,6 +27,7 @@ constexpr uint8_t kFilterUp = 2;
 constexpr uint32_t kMaxDimension = 0x7FFFFFFFu; // PNG's limit for width and height
 constexpr std::size_t kIdatBytes = 1 << 18;     // compressed bytes per IDAT chunk
 constexpr int kMaxMatch = 258;                  // longest deflate match
+constexpr std::size_t kSparseShare = 64;        // rows changing in 1/64 of pixels or fewer are encoded here
 
 void PutU32(uint8_t* p, uint32_t v)
 {
@@ -223,53 +226,105 @@ bool CPngStreamWriter::Deflate(const uint8_t* data, std::size_t size, int flush)
     }
 }
 
-bool CPngStreamWriter::FlushRepeats()
+bool CPngStreamWriter::StartOwnBlock()
 {
-    if (m_repeats == 0)
+    if (m_mode == Mode::Own)
         return true;
     // End zlib's part on a byte boundary with no references across it.
-    if (!Deflate(nullptr, 0, Z_FULL_FLUSH))
+    if (m_mode == Mode::Zlib && !Deflate(nullptr, 0, Z_FULL_FLUSH))
         return false;
+    m_mode = Mode::Own;
+    return PutBits(0b010, 3); // not the last block; fixed Huffman codes
+}
 
-    static const Code kZero = FixedLiteral(0);
-    static const Code kFilter = FixedLiteral(kFilterUp);
-    static const Code kEndOfBlock = FixedLiteral(256);
-    static const Code kLongest = FixedLiteral(MatchLength(kMaxMatch).symbol);
-    const uint32_t kDistanceOne = 0; // distance code 0, five bits: the byte before
-    const uint64_t zeros = uint64_t(m_width) * 3 - 1; // after the first, literal zero
-    const int fullMatches = static_cast<int>(zeros / kMaxMatch);
-    const int rest = static_cast<int>(zeros % kMaxMatch);
-    const LengthCode restCode = MatchLength(std::max(rest, 3));
-    const Code restSymbol = FixedLiteral(restCode.symbol);
-
-    if (!PutBits(0b010, 3)) // not the last block; fixed Huffman codes
-        return false;
-    for (; m_repeats > 0; --m_repeats) {
-        m_adler = adler32_combine(m_adler, m_repeatAdler, static_cast<z_off_t>(m_filtered.size()));
-        if (!PutBits(kFilter.bits, kFilter.length) || !PutBits(kZero.bits, kZero.length))
-            return false;
-        for (int i = 0; i < fullMatches; ++i) {
-            if (!PutBits(kLongest.bits, kLongest.length) || !PutBits(kDistanceOne, 5))
-                return false;
-        }
-        if (rest >= 3) {
-            if (!PutBits(restSymbol.bits, restSymbol.length) ||
-                !PutBits(uint32_t(restCode.extraValue), restCode.extraBits) || !PutBits(kDistanceOne, 5))
-                return false;
-        } else {
-            for (int i = 0; i < rest; ++i) {
-                if (!PutBits(kZero.bits, kZero.length))
-                    return false;
-            }
-        }
-    }
+bool CPngStreamWriter::EndOwnBlock()
+{
+    if (m_mode != Mode::Own)
+        return true;
+    m_mode = Mode::Aligned;
     // End of block, then an empty stored block: back on a byte boundary.
+    static const Code kEndOfBlock = FixedLiteral(256);
     if (!PutBits(kEndOfBlock.bits, kEndOfBlock.length) || !PutBits(0b000, 3))
         return false;
     if (m_bitCount > 0 && !PutBits(0, 8 - m_bitCount))
         return false;
     static constexpr uint8_t kEmptyStored[4] = {0x00, 0x00, 0xFF, 0xFF};
     return PutBytes(kEmptyStored, sizeof kEmptyStored);
+}
+
+bool CPngStreamWriter::PutLiteral(uint8_t byte)
+{
+    static const std::array<Code, 256> kLiterals = [] {
+        std::array<Code, 256> codes{};
+        for (int i = 0; i < 256; ++i)
+            codes[i] = FixedLiteral(i);
+        return codes;
+    }();
+    return PutBits(kLiterals[byte].bits, kLiterals[byte].length);
+}
+
+bool CPngStreamWriter::PutZeros(uint64_t count)
+{
+    // After a zero: matches of the byte before (distance code 0, 5 bits).
+    static const Code kLongest = FixedLiteral(MatchLength(kMaxMatch).symbol);
+    for (; count >= kMaxMatch; count -= kMaxMatch) {
+        if (!PutBits(kLongest.bits, kLongest.length) || !PutBits(0, 5))
+            return false;
+    }
+    if (count >= 3) {
+        const LengthCode code = MatchLength(int(count));
+        const Code symbol = FixedLiteral(code.symbol);
+        return PutBits(symbol.bits, symbol.length) && PutBits(uint32_t(code.extraValue), code.extraBits) &&
+               PutBits(0, 5);
+    }
+    for (; count > 0; --count) {
+        if (!PutLiteral(0))
+            return false;
+    }
+    return true;
+}
+
+bool CPngStreamWriter::PutOwnRow(const uint8_t* row, std::size_t size)
+{
+    std::size_t i = 0;
+    while (i < size) {
+        if (row[i] != 0) {
+            if (!PutLiteral(row[i++]))
+                return false;
+            continue;
+        }
+        std::size_t j = i + 1;
+        while (j + 8 <= size) { // eight bytes at a time through long runs
+            uint64_t word;
+            std::memcpy(&word, row + j, 8);
+            if (word != 0)
+                break;
+            j += 8;
+        }
+        while (j < size && row[j] == 0)
+            ++j;
+        // The first zero follows a byte that is not: a literal.
+        if (!PutLiteral(0) || !PutZeros(j - i - 1))
+            return false;
+        i = j;
+    }
+    return true;
+}
+
+bool CPngStreamWriter::FlushRepeats()
+{
+    if (m_repeats == 0)
+        return true;
+    if (!StartOwnBlock())
+        return false;
+    // A repeated row: the filter byte, then zeros only.
+    const uint64_t zeros = uint64_t(m_width) * 3;
+    for (; m_repeats > 0; --m_repeats) {
+        m_adler = adler32_combine(m_adler, m_repeatAdler, static_cast<z_off_t>(m_filtered.size()));
+        if (!PutLiteral(kFilterUp) || !PutLiteral(0) || !PutZeros(zeros - 1))
+            return false;
+    }
+    return true;
 }
 
 bool CPngStreamWriter::WriteRow(const uint32_t* pixels)
@@ -293,16 +348,26 @@ bool CPngStreamWriter::WriteRow(const uint32_t* pixels)
     uint32_t* above = m_lastPixels.data();
     uint8_t* out = m_filtered.data() + 1;
     m_filtered[0] = kFilterUp;
+    std::size_t changed = 0;
     for (std::size_t x = 0; x < width; ++x) {
         const uint32_t p = pixels[x], q = above[x];
         const uint32_t d = ((p | 0x80808080u) - (q & 0x7F7F7F7Fu)) ^ ((p ^ ~q) & 0x80808080u);
         out[3 * x] = uint8_t(d >> 16);
         out[3 * x + 1] = uint8_t(d >> 8);
         out[3 * x + 2] = uint8_t(d);
+        changed += (d & 0x00FFFFFFu) != 0;
         above[x] = p;
     }
     m_adler = adler32(m_adler, m_filtered.data(), static_cast<uInt>(m_filtered.size()));
     ++m_rowsWritten;
+    // A row that changes in few pixels is mostly runs of zeros: encoded
+    // here at memory speed. Other rows go to zlib, which compresses them
+    // better.
+    if (changed * kSparseShare <= width)
+        return StartOwnBlock() && PutOwnRow(m_filtered.data(), m_filtered.size());
+    if (!EndOwnBlock())
+        return false;
+    m_mode = Mode::Zlib;
     return Deflate(m_filtered.data(), m_filtered.size(), Z_NO_FLUSH);
 }
 
@@ -312,7 +377,7 @@ bool CPngStreamWriter::Finish()
         m_failed = true;
         return false;
     }
-    if (!FlushRepeats() || !Deflate(nullptr, 0, Z_FINISH))
+    if (!FlushRepeats() || !EndOwnBlock() || !Deflate(nullptr, 0, Z_FINISH))
         return false;
     uint8_t trailer[4];
     PutU32(trailer, static_cast<uint32_t>(m_adler));

@@ -6,9 +6,10 @@
 // from one zlib stream over the filtered rows, and IEND. Rows use the "Up"
 // filter (each byte minus the byte above it), which turns the unchanged
 // rows and columns of a printed page into zeros; zlib compresses the rows
-// that change with its run-length strategy at its fastest level, and runs
-// of unchanged rows are encoded without zlib (see the .cpp): a page is
-// mostly white, and this keeps the encoder near memory speed.
+// that change in many pixels with its run-length strategy at its fastest
+// level, and unchanged rows and rows that change in few pixels are encoded
+// without zlib (see the .cpp): a page is mostly white, and this keeps the
+// encoder near memory speed.
 #pragma once
 
 #include <cstddef>
@@ -48,7 +49,16 @@ private:
     bool PutBytes(const uint8_t* data, std::size_t size);
     bool PutBits(uint32_t bits, int count);
     bool Deflate(const uint8_t* data, std::size_t size, int flush);
+    bool StartOwnBlock();
+    bool EndOwnBlock();
+    bool PutLiteral(uint8_t byte);
+    bool PutZeros(uint64_t count);
+    bool PutOwnRow(const uint8_t* row, std::size_t size);
     bool FlushRepeats();
+
+    // Who writes the deflate stream now: zlib, this class (inside an open
+    // fixed-Huffman block), or nobody since the last byte boundary.
+    enum class Mode { Aligned, Zlib, Own };
 
     struct Stream;
     Sink m_sink;
@@ -57,6 +67,7 @@ private:
     uint32_t m_height = 0;
     uint32_t m_rowsWritten = 0;
     uint32_t m_repeats = 0;          // rows equal to the row above, not yet encoded
+    Mode m_mode = Mode::Aligned;
     bool m_failed = false;
     unsigned long m_adler = 1;       // Adler-32 of the filtered rows so far
     unsigned long m_repeatAdler = 1; // Adler-32 of one repeated row

@@ -18,13 +18,15 @@ using namespace vexlan;
 
 namespace {
 
-// Rows that repeat (encoded without zlib) and rows that change.
+// Rows that change everywhere (zlib), rows that repeat, and rows that
+// change in a few pixels (both encoded without zlib), in turns.
 QImage Pattern(int w, int h)
 {
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, (y / 3) % 2 ? qRgb(255, 255, 255) : qRgb(x * 7, y * 13, (x ^ y) & 255));
+            img.setPixel(x, y, (y / 3) % 2 ? qRgb(255, 255, 255 - (y % 3 == 2 && x % 97 == y % 5) * 200)
+                                           : qRgb(x * 7, y * 13, (x ^ y) & 255));
     return img;
 }
 
@@ -82,14 +84,14 @@ TEST(PngOutput, BandsJoinWithoutASeam)
     items.Add(frame);
     PageItem image;
     image.nType = ITEM_IMAGE;
-    image.rcItem = {1000, 1000, 9000, 8000};
+    image.rcItem = {1000, 1000, 20000, 28000}; // 150 x 120 pixels stretched 5 and 9 times
     auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(sizeof(BITMAPINFO)));
     bmi->bmiHeader = BITMAPINFOHEADER{};
-    bmi->bmiHeader.biWidth = 13;
-    bmi->bmiHeader.biHeight = 11;
+    bmi->bmiHeader.biWidth = 150;
+    bmi->bmiHeader.biHeight = 120;
     bmi->bmiHeader.biBitCount = 24;
-    auto* bits = static_cast<uint8_t*>(ImageBlockAlloc(DibRowBytes(13, 24) * 11));
-    for (std::size_t i = 0; i < DibRowBytes(13, 24) * 11; ++i)
+    auto* bits = static_cast<uint8_t*>(ImageBlockAlloc(DibRowBytes(150, 24) * 120));
+    for (std::size_t i = 0; i < DibRowBytes(150, 24) * 120; ++i)
         bits[i] = uint8_t(i * 37);
     image.pBmi = bmi;
     image.pBits = bits;

@@ -635,16 +635,73 @@ CPainterDC::ImageCut CPainterDC::CutOut(const ImageOp& op, const QRectF& area)
 
 void CPainterDC::PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area)
 {
-    const ImageCut cut = CutOut(op, area.intersected(DeviceBounds()));
+    const ImageCut cut = CutOut(op, m_raster ? area.intersected(DeviceBounds()) : DeviceBounds());
     if (cut.empty())
         return;
-    QImage part = DibRegion(*op.bmi, op.bits, cut.col0, cut.col1, cut.row0, cut.row1, op.invert);
-    if (op.mirrorX || op.mirrorY)
-        part = part.mirrored(op.mirrorX, op.mirrorY);
+    const QImage part = DibRegion(*op.bmi, op.bits, cut.col0, cut.col1, cut.row0, cut.row1, op.invert);
+    if (m_raster && !op.smooth) {
+        PaintSampled(painter, op, cut, part, area);
+        return;
+    }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, op.smooth);
-    painter.drawImage(cut.target, part);
+    painter.drawImage(cut.target, op.mirrorX || op.mirrorY ? part.mirrored(op.mirrorX, op.mirrorY) : part);
     painter.restore();
+}
+
+void CPainterDC::PaintSampled(QPainter& painter, const ImageOp& op, const ImageCut& cut, const QImage& part,
+                              const QRectF& area)
+{
+    // Each device pixel shows the source pixel under its centre, found from
+    // the whole destination in exact integer arithmetic, so that an image
+    // painted in pieces (the bands of a large PNG) joins without a seam.
+    // (Qt's scaler steps through the source in fixed point from where its
+    // drawing is clipped, and the pieces would differ by a pixel here and
+    // there.) `dest` has whole-pixel edges: ToDevice rounds.
+    const QRect visible = OuterPixels(op.dest.intersected(area));
+    if (visible.isEmpty())
+        return;
+    const int64_t left = int64_t(op.dest.left()), top = int64_t(op.dest.top());
+    const int64_t width = int64_t(op.dest.width()), height = int64_t(op.dest.height());
+    // The column (row) of `part` that device column x (row y) shows, or -1
+    // when its source pixel lies outside the cut (outside the image: nothing
+    // is drawn there). The product takes up to 66 bits.
+    const auto source = [](int at, int64_t origin, int64_t extent, int64_t n, bool mirror, int64_t first, int from,
+                           int to) {
+        const int64_t k = int64_t(((2 * __int128(at - origin) + 1) * n) / (2 * __int128(extent)));
+        const int64_t i = first + (mirror ? n - 1 - k : k);
+        return i >= from && i < to ? int(i - from) : -1;
+    };
+    std::vector<int> cols(std::size_t(visible.width()));
+    int x0 = -1, x1 = -1;
+    for (int x = visible.left(); x <= visible.right(); ++x) {
+        const int c = source(x, left, width, op.sw, op.mirrorX, op.sx0, cut.col0, cut.col1);
+        cols[std::size_t(x - visible.left())] = c;
+        if (c >= 0) {
+            x0 = x0 < 0 ? x : x0;
+            x1 = x;
+        }
+    }
+    int y0 = -1, y1 = -1;
+    for (int y = visible.top(); y <= visible.bottom(); ++y) {
+        if (source(y, top, height, op.sh, op.mirrorY, op.sy0, cut.row0, cut.row1) >= 0) {
+            y0 = y0 < 0 ? y : y0;
+            y1 = y;
+        }
+    }
+    if (x0 < 0 || y0 < 0)
+        return;
+    QImage sampled(x1 - x0 + 1, y1 - y0 + 1, QImage::Format_RGB32);
+    if (sampled.isNull())
+        throw std::bad_alloc();
+    for (int y = y0; y <= y1; ++y) {
+        const int r = source(y, top, height, op.sh, op.mirrorY, op.sy0, cut.row0, cut.row1);
+        const QRgb* from = reinterpret_cast<const QRgb*>(part.constScanLine(r));
+        QRgb* to = reinterpret_cast<QRgb*>(sampled.scanLine(y - y0));
+        for (int x = x0; x <= x1; ++x)
+            to[x - x0] = from[cols[std::size_t(x - visible.left())]];
+    }
+    painter.drawImage(QPoint(x0, y0), sampled);
 }
 
 HPEN CPainterDC::CreatePen(int style, int width, COLORREF color)

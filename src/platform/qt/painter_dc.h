@@ -19,6 +19,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QImage>
 #include <QLineF>
 #include <QList>
 #include <QPen>
@@ -172,6 +173,9 @@ private:
     static ImageCut CutOut(const ImageOp& op, const QRectF& area);
     void PaintText(QPainter& painter, const TextOp& op);
     void PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area);
+    // An image on an image: the nearest source pixel for each device pixel.
+    void PaintSampled(QPainter& painter, const ImageOp& op, const ImageCut& cut, const QImage& part,
+                      const QRectF& area);
     void DropHeld() noexcept;
 
     QPainter* m_painter = nullptr; // none when recording for PaintHeld()
