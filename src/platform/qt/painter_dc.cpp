@@ -828,6 +828,31 @@ void CPainterDC::DropHeld() noexcept
     m_verdicts.clear();
 }
 
+bool CPainterDC::PaintHairlinePart(QPainter& painter, const LineOp& op, const QRect& part)
+{
+    // A one-pixel horizontal or vertical line with whole-pixel ends covers
+    // the pixels from its first end up to its second: cut to `part` along
+    // its length, it covers exactly its own pixels inside `part`, drawn
+    // without the cost of a clip.
+    const QLineF& l = op.line;
+    const bool vertical = l.x1() == l.x2(), horizontal = l.y1() == l.y2();
+    const auto whole = [](double v) { return v == std::floor(v); };
+    if (op.pen.widthF() != 0 || vertical == horizontal || !whole(l.x1()) || !whole(l.y1()) || !whole(l.x2()) ||
+        !whole(l.y2()))
+        return false;
+    const double across = vertical ? l.x1() : l.y1();
+    const double lo = vertical ? std::min(l.y1(), l.y2()) : std::min(l.x1(), l.x2());
+    const double hi = vertical ? std::max(l.y1(), l.y2()) : std::max(l.x1(), l.x2());
+    const double from = std::max(lo, double(vertical ? part.top() : part.left()));
+    const double to = std::min(hi, double(vertical ? part.bottom() : part.right()) + 1);
+    const double acrossFrom = vertical ? part.left() : part.top(), acrossTo = vertical ? part.right() : part.bottom();
+    if (from >= to || across < acrossFrom || across > acrossTo)
+        return true; // nothing of it in the part
+    painter.setPen(op.pen);
+    painter.drawLine(vertical ? QLineF(across, from, across, to) : QLineF(from, across, to, across));
+    return true;
+}
+
 void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
 {
     if (m_verdicts.size() != m_held.size())
@@ -844,6 +869,9 @@ void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
         // On an image, a partly covered text or line is drawn only where it
         // can show (a vector device keeps whole operations; Qt samples a
         // clipped image differently, so images are drawn whole).
+        if (kind == Kind::Line && verdict.partly && m_raster && verdict.part.rectCount() == 1 &&
+            PaintHairlinePart(painter, m_lines[index], verdict.part.boundingRect()))
+            continue;
         const bool clip = verdict.partly && m_raster && kind != Kind::Image;
         if (clip) {
             painter.save();

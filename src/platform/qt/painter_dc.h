@@ -177,6 +177,9 @@ private:
     void PaintSampled(QPainter& painter, const ImageOp& op, const ImageCut& cut, const QImage& part,
                       const QRectF& area);
     void DropHeld() noexcept;
+    // Draws the part of a hairline inside `part` without a clip; false when
+    // the line is not one whose pixels that gives exactly.
+    static bool PaintHairlinePart(QPainter& painter, const LineOp& op, const QRect& part);
 
     QPainter* m_painter = nullptr; // none when recording for PaintHeld()
     double m_dpiX;
