@@ -2,6 +2,8 @@
 // sizes.
 #include "platform/image_block.h"
 
+#include "platform/stored_jpeg.h"
+
 #include <cstdlib>
 #include <mutex>
 #include <unordered_map>
@@ -64,6 +66,7 @@ void ImageBlockFree(void* block)
         return;
     r.liveBytes -= it->second.bytes;
     r.live.erase(it);
+    ForgetStoredJpeg(block);
     std::free(block);
 }
 
