@@ -9,6 +9,8 @@
 #include "view/page_painter.h"
 #include "view/page_renderer.h"
 
+#include "qt_bench_main.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -88,12 +90,5 @@ BENCHMARK(BM_StretchedBlockPreview)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    FreePageItems(Page());
-    return 0;
+    return vexlan::RunQtBenchmarks(argc, argv, [] { FreePageItems(Page()); });
 }
