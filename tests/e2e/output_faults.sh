@@ -15,14 +15,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
-export CUPS_SERVER="$work/no-cups.sock"
-unset PRINTER
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-bash "$VEXLAN_TEST_DATA/sample/make_sample.sh" "$VEXLAN_JOB_TOOL" "$work" >/dev/null
-job="$work/sample.set"
+. "$(dirname "$0")/../support/sample_page_env.sh"
 
 # expect_failure DIR TARGET OPTION...: status 1, one "cannot write" line,
 # DIR holds exactly what it held before (an existing target unchanged).

@@ -8,15 +8,7 @@ set -euo pipefail
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
-# No printer: the page is A4 with its origin at the sheet's top-left corner.
-export CUPS_SERVER="$work/no-cups.sock"
-unset PRINTER
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-bash "$VEXLAN_TEST_DATA/sample/make_sample.sh" "$VEXLAN_JOB_TOOL" "$work" >/dev/null
-job="$work/sample.set"
+. "$(dirname "$0")/../support/sample_page_env.sh"
 
 # --trace: one valid JSON object per call, the numbers of the sample page.
 "$VEXLAN_BIN" --job "$job" --keep-job --trace >"$work/trace.jsonl" 2>/dev/null
