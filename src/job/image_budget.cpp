@@ -11,6 +11,7 @@ namespace vexlan {
 namespace {
 
 std::atomic<uint64_t> g_budgetSet{0};
+std::atomic<uint64_t> g_countedBytes{0};
 
 uint64_t PhysicalMemory()
 {
@@ -44,8 +45,24 @@ void SetPageImageBudget(uint64_t bytes) { g_budgetSet.store(bytes, std::memory_o
 uint64_t PageImageBudgetLeft()
 {
     const uint64_t budget = PageImageBudget();
-    const uint64_t used = ImageBlockLiveBytes();
+    const uint64_t used = ImageBlockLiveBytes() + CountedImageBytesLive();
     return used < budget ? budget - used : 0;
 }
+
+std::shared_ptr<const std::vector<uint8_t>> CountedImageBytes(std::vector<uint8_t> bytes)
+{
+    bytes.shrink_to_fit();
+    const uint64_t size = bytes.capacity();
+    auto* held = new std::vector<uint8_t>(std::move(bytes));
+    const auto release = [size](const std::vector<uint8_t>* b) {
+        g_countedBytes.fetch_sub(size, std::memory_order_relaxed);
+        delete b;
+    };
+    g_countedBytes.fetch_add(size, std::memory_order_relaxed);
+    // On failure shared_ptr calls `release` itself.
+    return std::shared_ptr<const std::vector<uint8_t>>(held, release);
+}
+
+uint64_t CountedImageBytesLive() { return g_countedBytes.load(std::memory_order_relaxed); }
 
 } // namespace vexlan

@@ -14,10 +14,14 @@ namespace vexlan {
 // does); FALSE on any failure, with nothing left allocated.
 //
 // Memory: an item naming the same file as an earlier item whose picture is
-// still held shares that picture (image_cache.h). A new picture must fit in
-// what the page's image budget has left (image_budget.h), or the item fails
-// before its blocks are allocated. A ".bpg" file's unpacked bytes live only
-// while they are decoded.
+// still held shares that picture (image_cache.h). The file is read into
+// memory once and decoded from there; a new picture, with those bytes beside
+// it, must fit in what the page's image budget has left (image_budget.h), or
+// the item fails before its blocks are allocated. The bytes (a ".bpg" file's
+// unpacked ones) are kept with the picture when a PDF can embed them as they
+// are (stored_jpeg.h), and released once decoded otherwise. LoadPrintJob
+// loads a page's pictures together through CImageLoader (image_loader.h),
+// with the same results.
 //
 // On FALSE, a non-null `problem` receives why, in a few words: "extension
 // not .jpg/.bpg", a file problem ("no such file", "permission denied", "not

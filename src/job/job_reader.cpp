@@ -1,7 +1,7 @@
 // LoadPrintJob: the job file's header, then its records in order.
 #include "job/job_reader.h"
 
-#include "job/image_item.h"
+#include "job/image_loader.h"
 #include "job/load_diagnostics.h"
 #include "job/text_block_item.h"
 #include "platform/bytes.h"
@@ -87,6 +87,34 @@ private:
 constexpr char kEmptyPage[] = "; the page is empty";
 constexpr char kStopped[] = "; reading of the job stopped here";
 
+// An image item in the list waiting for its picture: where it is, how many
+// warnings came before it, and its record's index.
+struct PendingImage {
+    std::size_t position;
+    std::size_t warnings;
+    int32_t record;
+};
+
+// Completes the image items with their pictures, in item order. The first
+// picture that cannot be had ends the page at its item, as if the reading
+// had stopped there: that item, every item after it and the warnings about
+// them are dropped, and its own warning is the last.
+void CompleteImages(CImageLoader& images, const std::vector<PendingImage>& pending, CPageItemArray& list,
+                    const Reporter& report, LoadDiagnostics* diagnostics)
+{
+    std::string problem;
+    for (std::size_t k = 0; k < pending.size(); ++k) {
+        PageItem& item = list.ElementAt(pending[k].position);
+        if (images.Take(k, item.pBits, item.pBmi, &problem))
+            continue;
+        if (diagnostics != nullptr)
+            diagnostics->warnings.resize(pending[k].warnings);
+        report.Item(pending[k].record, "image", item.szText, problem + kStopped);
+        FreePageItemsFrom(list, pending[k].position);
+        return;
+    }
+}
+
 // Bytes past the last of `count` records: the records of a producer whose
 // count is too small. They are never read; only their number is looked up.
 uint64_t BytesAfterRecords(std::FILE* f, int32_t count)
@@ -143,6 +171,9 @@ void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagn
 
     std::string problem;
     std::string* const why = report.Wanted() ? &problem : nullptr;
+    // Pictures are decoded while the reading goes on (see image_loader.h).
+    CImageLoader images(ImageDecodeThreads());
+    std::vector<PendingImage> pending;
     uint8_t rec[record::kSize];
     int32_t i = 0;
     for (; i < count; ++i) {
@@ -161,8 +192,9 @@ void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagn
         case ITEM_IMAGE:
             item.pBits = nullptr;
             item.pBmi = nullptr;
-            if (LoadImageItem(item, why)) {
-                AppendOwned(list, item);
+            if (images.Start(item, why)) {
+                pending.push_back(PendingImage{list.GetSize(), diagnostics ? diagnostics->warnings.size() : 0, i});
+                list.Add(item);
             } else {
                 report.Item(i, "image", item.szText, problem + kStopped);
                 stop = true;
@@ -195,6 +227,7 @@ void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagn
                        " more bytes follow the last record; they are ignored");
     }
     std::fclose(f);
+    CompleteImages(images, pending, list, report, diagnostics);
 }
 
 } // namespace vexlan

@@ -81,9 +81,11 @@ void SetItemFace(PageItem& item, const std::string& face)
     CopyField(item.szFaceName, record::kFaceNameSize, face);
 }
 
-void FreePageItems(CPageItemArray& list)
+void FreePageItems(CPageItemArray& list) { FreePageItemsFrom(list, 0); }
+
+void FreePageItemsFrom(CPageItemArray& list, std::size_t first)
 {
-    for (std::size_t i = 0; i < list.GetSize(); ++i) {
+    for (std::size_t i = first; i < list.GetSize(); ++i) {
         PageItem& it = list.ElementAt(i);
         switch (it.nType) {
         case ITEM_IMAGE:
@@ -102,7 +104,10 @@ void FreePageItems(CPageItemArray& list)
             break;
         }
     }
-    list.RemoveAll();
+    if (first == 0)
+        list.RemoveAll();
+    else
+        list.Truncate(first);
 }
 
 } // namespace vexlan

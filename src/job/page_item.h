@@ -18,6 +18,7 @@
 
 #include "platform/wintypes.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -102,6 +103,8 @@ public:
     std::size_t GetSize() const { return m_items.size(); }
     const PageItem& GetAt(std::size_t i) const { return m_items.at(i); }
     PageItem& ElementAt(std::size_t i) { return m_items.at(i); }
+    // Drops the items from `n` on (their loaded data is not released).
+    void Truncate(std::size_t n) { m_items.erase(m_items.begin() + std::ptrdiff_t(std::min(n, m_items.size())), m_items.end()); }
     std::size_t GetCapacity() const { return m_items.capacity(); }
 
 private:
@@ -117,5 +120,9 @@ extern CPageItemArray ItemList;
 // blocks, text blocks), each once, and empties the list. Safe on an empty
 // list and when called twice.
 void FreePageItems(CPageItemArray& list);
+
+// The same for the items from `first` on: their loaded data is released and
+// they leave the list; the items before stay as they are.
+void FreePageItemsFrom(CPageItemArray& list, std::size_t first);
 
 } // namespace vexlan

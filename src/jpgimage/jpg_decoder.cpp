@@ -74,6 +74,7 @@ struct Decode {
     BITMAPINFO* bmi = nullptr;
     JpgFailure failure = JpgFailure::kData;
     bool workCappedByBudget = false;  // the budget, not maxWorkMemory, bounds libjpeg's memory
+    JpgHeader* probe = nullptr;       // non-null: read the header into it, decode nothing
 };
 
 // Caps libjpeg's working memory (0 would mean no cap to libjpeg).
@@ -109,6 +110,35 @@ J_COLOR_SPACE OutputSpaceFor(const jpeg_decompress_struct& cinfo)
     default:
         return JCS_UNKNOWN;
     }
+}
+
+// Whether a PDF reader shows the stream as it is, as the DIB shows it (see
+// JpgHeader::embeddable).
+bool Embeddable(const jpeg_decompress_struct& cinfo)
+{
+    if (cinfo.data_precision != 8 || cinfo.arith_code)
+        return false;
+    return (cinfo.jpeg_color_space == JCS_GRAYSCALE && cinfo.num_components == 1) ||
+           (cinfo.jpeg_color_space == JCS_YCbCr && cinfo.num_components == 3);
+}
+
+// About what libjpeg allocates while it decodes: a band of rows per
+// component for the inverse DCT, upsampling and colour conversion, and for
+// a multi-scan (progressive) stream the coefficients of the whole image.
+uint64_t WorkEstimate(jpeg_decompress_struct* cinfo)
+{
+    uint64_t bytes = 64 << 10;
+    bytes += uint64_t{cinfo->output_width} * static_cast<uint64_t>(cinfo->num_components) *
+             static_cast<uint64_t>(cinfo->max_v_samp_factor) * DCTSIZE * 4;
+    if (jpeg_has_multiple_scans(cinfo)) {
+        for (int c = 0; c < cinfo->num_components; ++c) {
+            const jpeg_component_info& comp = cinfo->comp_info[c];
+            const auto up = [](uint64_t n, uint64_t m) { return m == 0 ? n : (n + m - 1) / m * m; };
+            bytes += up(comp.width_in_blocks, static_cast<uint64_t>(comp.h_samp_factor)) *
+                     up(comp.height_in_blocks, static_cast<uint64_t>(comp.v_samp_factor)) * sizeof(JBLOCK);
+        }
+    }
+    return bytes;
 }
 
 // Size of the BITMAPINFO block: the header and the colour table it needs.
@@ -179,6 +209,15 @@ bool RunDecode(Decode* d)
         d->failure = JpgFailure::kOverBudget;
         return false;
     }
+    if (d->probe != nullptr) {
+        d->probe->width = cinfo->output_width;
+        d->probe->height = cinfo->output_height;
+        d->probe->components = cinfo->num_components;
+        d->probe->blockBytes = blocks;
+        d->probe->workBytes = WorkEstimate(cinfo);
+        d->probe->embeddable = Embeddable(*cinfo);
+        return true;
+    }
     if (d->limits.budgetBytes - blocks < d->limits.maxWorkMemory) {
         d->workCappedByBudget = true;
         SetWorkMemory(cinfo, d->limits.budgetBytes - blocks);
@@ -237,18 +276,13 @@ bool RunDecode(Decode* d)
     return true;
 }
 
-} // namespace
-
-int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
-                   JpgFailure* failure)
+// A decoding record set up for `file` and `limits`, or null when memory runs
+// out. Release with Destroy.
+Decode* NewDecode(CFile* file, const JpgDecodeLimits& limits)
 {
-    if (failure != nullptr)
-        *failure = file == nullptr ? JpgFailure::kData : JpgFailure::kNoMemory;
-    if (file == nullptr)
-        return 0;
     auto* d = new (std::nothrow) Decode;
     if (d == nullptr)
-        return 0;
+        return nullptr;
     std::memset(&d->cinfo, 0, sizeof(d->cinfo));
     d->file = file;
     d->limits = limits;
@@ -259,11 +293,52 @@ int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BIT
     std::memset(&d->guard.pub, 0, sizeof(d->guard.pub));
     d->guard.pub.progress_monitor = OnProgress;
     d->guard.maxScans = limits.maxScans;
+    return d;
+}
+
+void Destroy(Decode* d)
+{
+    jpeg_destroy_decompress(&d->cinfo);
+    delete d;
+}
+
+} // namespace
+
+JpgFailure ProbeJpg(CFile* file, const JpgDecodeLimits& limits, JpgHeader* header)
+{
+    if (file == nullptr)
+        return JpgFailure::kData;
+    Decode* d = NewDecode(file, limits);
+    if (d == nullptr)
+        return JpgFailure::kNoMemory;
+    JpgHeader got;
+    d->probe = &got;
+    const bool ok = RunDecode(d);
+    const JpgFailure failure = ok ? JpgFailure::kNone : d->failure;
+    Destroy(d);
+    if (ok && header != nullptr)
+        *header = got;
+    return failure;
+}
+
+int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                   JpgFailure* failure, bool* intact)
+{
+    if (failure != nullptr)
+        *failure = file == nullptr ? JpgFailure::kData : JpgFailure::kNoMemory;
+    if (intact != nullptr)
+        *intact = false;
+    if (file == nullptr)
+        return 0;
+    Decode* d = NewDecode(file, limits);
+    if (d == nullptr)
+        return 0;
 
     const bool ok = RunDecode(d);
     if (failure != nullptr)
         *failure = ok ? JpgFailure::kNone : d->failure;
-    jpeg_destroy_decompress(&d->cinfo);
+    if (intact != nullptr)
+        *intact = ok && d->err.pub.num_warnings == 0;
     if (ok) {
         pBits = d->bits;
         pBmi = d->bmi;
@@ -271,7 +346,7 @@ int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BIT
         ImageBlockFree(d->bits);
         ImageBlockFree(d->bmi);
     }
-    delete d;
+    Destroy(d);
     return ok ? 1 : 0;
 }
 

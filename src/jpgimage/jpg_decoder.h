@@ -30,6 +30,10 @@
 // blocks the decoding keeps, together with libjpeg's working memory while it
 // runs, must fit in it; the size of the blocks is known from the JPEG's
 // header, so a picture over the budget fails before they are allocated.
+//
+// ProbeJpg reads only the header and tells what a decoding would keep and
+// need, so a caller can plan its memory before decoding (and decode several
+// pictures at once).
 #pragma once
 
 #include "jpgimage/dib_geometry.h"
@@ -56,12 +60,34 @@ enum class JpgFailure {
     kNoMemory,   // the image blocks could not be allocated
 };
 
+// What a JPEG's header says about the picture it decodes to.
+struct JpgHeader {
+    uint32_t width = 0;       // of the DIB, in pixels (the JPEG's own size)
+    uint32_t height = 0;
+    int components = 0;       // in the stream: 1, 3 or 4
+    uint64_t blockBytes = 0;  // the two image blocks a decoding keeps
+    uint64_t workBytes = 0;   // about what libjpeg works in beside them while decoding
+    // The stream is one a PDF reader shows as it is, and the DIB shows just
+    // that: 8-bit samples, Huffman coded (baseline, extended or progressive),
+    // grey or YCbCr (turned into RGB the standard way). Not CMYK/YCCK (our
+    // own conversion), RGB-coded or arithmetic-coded streams.
+    bool embeddable = false;
+};
+
+// Reads the header of the JPEG at `file`'s current position (up to its
+// first scan) and fills `header`. Returns kNone, or the failure a decoding
+// with the same limits would meet before allocating its blocks: kData,
+// kTooLarge, kOverBudget (the blocks alone exceed budgetBytes). Allocates
+// no image block.
+JpgFailure ProbeJpg(CFile* file, const JpgDecodeLimits& limits, JpgHeader* header);
+
 // Decodes the JPEG read from `file` at its current position. Returns 1 and
 // sets pBits/pBmi to two new blocks from ImageBlockAlloc (owned by the
 // caller) on success. Returns 0 on failure, with nothing left allocated and
 // pBits/pBmi unchanged. A null file fails. A non-null `failure` receives
-// why (kNone on success).
+// why (kNone on success). A non-null `intact` receives whether libjpeg met
+// no damage at all (no warning: the picture is the whole stream).
 int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
-                   JpgFailure* failure = nullptr);
+                   JpgFailure* failure = nullptr, bool* intact = nullptr);
 
 } // namespace vexlan

@@ -1,15 +1,20 @@
 // Tests of LoadImageItem: which paths are decoded and how (".jpg" from the
 // file, ".bpg" unpacked in memory), what failure leaves behind, that
 // loaded images are released exactly once by FreePageItems, that items
-// naming one file share one picture, and the page's image budget.
+// naming one file share one picture, and the page's image budget; the
+// page's loader (the same outcomes however many threads decode, a picture
+// that fails only while decoding ending the page at its item) and which
+// JPEG data is kept for a PDF.
 #include "job/image_budget.h"
 #include "job/image_cache.h"
 #include "job/image_item.h"
+#include "job/image_loader.h"
 #include "job/job_reader.h"
 #include "job/packed_writer.h"
 #include "job/page_item.h"
 #include "platform/bytes.h"
 #include "platform/image_block.h"
+#include "platform/stored_jpeg.h"
 
 #include "jpeg_writer.h"
 #include "image_block_books.h"
@@ -26,12 +31,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string SmallJpeg(int w = 12, int h = 10)
+std::string SmallJpeg(int w = 12, int h = 10, const test::JpegOptions& o = {})
 {
-    std::vector<uint8_t> px(static_cast<std::size_t>(w) * h * 3);
+    const int comps = o.input == JCS_GRAYSCALE ? 1 : o.input == JCS_CMYK ? 4 : 3;
+    std::vector<uint8_t> px(static_cast<std::size_t>(w) * h * comps);
     for (std::size_t i = 0; i < px.size(); ++i)
         px[i] = static_cast<uint8_t>(i * 7);
-    return test::EncodeJpeg(w, h, px);
+    return test::EncodeJpeg(w, h, px, o);
 }
 
 std::string Packed(const std::string& data, uint32_t seed = 0x1234ABCD)
@@ -47,6 +53,17 @@ PageItem ImageRecord(const std::string& path)
     item.nType = ITEM_IMAGE;
     SetItemText(item, path);
     return item;
+}
+
+// Writes a job file of `records`.
+void WriteJob(const std::string& path, const std::vector<PageItem>& records)
+{
+    std::vector<uint8_t> job(JOB_HEADER_SIZE + records.size() * record::kSize);
+    WriteU32LE(job.data(), JOB_MAGIC);
+    WriteI32LE(job.data() + 4, static_cast<int32_t>(records.size()));
+    for (std::size_t i = 0; i < records.size(); ++i)
+        EncodePageItem(records[i], job.data() + JOB_HEADER_SIZE + i * record::kSize);
+    test::WriteFile(path, std::string(job.begin(), job.end()));
 }
 
 class ImageItemTest : public test::ImageBlockBooksTest {
@@ -239,16 +256,10 @@ TEST_F(ImageItemTest, APictureOverThePageBudgetEndsTheJobThere)
     const uint64_t onePicture = 40 * 120 + sizeof(BITMAPINFO);
     SetPageImageBudget(ImageBlockLiveBytes() + 2 * onePicture - 1);
     // a, a again (shared: costs nothing), b (over), then a frame never read.
-    std::vector<uint8_t> job(JOB_HEADER_SIZE + 4 * record::kSize);
-    WriteU32LE(job.data(), JOB_MAGIC);
-    WriteI32LE(job.data() + 4, 4);
     PageItem frame;
     frame.nType = ITEM_FRAME;
-    const PageItem records[] = {ImageRecord(dir.file("a.jpg")), ImageRecord(dir.file("a.jpg")),
-                                ImageRecord(dir.file("b.jpg")), frame};
-    for (std::size_t i = 0; i < 4; ++i)
-        EncodePageItem(records[i], job.data() + JOB_HEADER_SIZE + i * record::kSize);
-    test::WriteFile(dir.file("job.set"), std::string(job.begin(), job.end()));
+    WriteJob(dir.file("job.set"), {ImageRecord(dir.file("a.jpg")), ImageRecord(dir.file("a.jpg")),
+                                   ImageRecord(dir.file("b.jpg")), frame});
 
     CPageItemArray list;
     LoadDiagnostics diagnostics;
@@ -260,6 +271,151 @@ TEST_F(ImageItemTest, APictureOverThePageBudgetEndsTheJobThere)
     EXPECT_EQ(diagnostics.warnings[0].item, 2);
     EXPECT_NE(diagnostics.warnings[0].text.find("over the page's image memory budget"), std::string::npos);
     FreePageItems(list);
+}
+
+class ImageLoaderTest : public test::ImageBlockBooksTest {
+protected:
+    void SetUp() override
+    {
+        ImageBlockBooksTest::SetUp();
+        test::JpegOptions prog, grey;
+        prog.progressive = true;
+        grey.input = grey.stored = JCS_GRAYSCALE;
+        const std::pair<const char*, std::string> files[] = {
+            {"a.jpg", SmallJpeg(40, 30)}, {"g.jpg", SmallJpeg(33, 20, grey)}, {"h.jpg", SmallJpeg(64, 48)}, {"p.jpg", SmallJpeg(100, 100, prog)}};
+        // Room for a, g, h and p's blocks and bytes, but not for p's coefficients.
+        uint64_t room = 100;
+        for (const auto& [name, bytes] : files) {
+            test::WriteFile(dir.file(name), bytes);
+            CMemFile file(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+            JpgHeader header;
+            ASSERT_EQ(ProbeJpg(&file, JpgDecodeLimits{}, &header), JpgFailure::kNone);
+            room += header.blockBytes + bytes.size();
+        }
+        SetPageImageBudget(ImageBlockLiveBytes() + CountedImageBytesLive() + room);
+    }
+    void TearDown() override
+    {
+        SetPageImageBudget(0);
+        ImageBlockBooksTest::TearDown();
+    }
+    test::TempDir dir;
+};
+
+struct Outcome {
+    bool ok = false;
+    std::string problem;
+    std::string pixels;
+    bool stored = false;
+    bool operator==(const Outcome&) const = default;
+};
+
+TEST_F(ImageLoaderTest, OutcomesAreTheSameHoweverManyThreadsDecode)
+{
+    const char* names[] = {"a.jpg", "g.jpg", "a.jpg", "h.jpg", "p.jpg", "a.jpg"};
+    std::vector<Outcome> serial;
+    for (unsigned threads : {0u, 1u, 4u}) {
+        SCOPED_TRACE(threads);
+        std::vector<Outcome> got;
+        CPageItemArray held;
+        CImageLoader loader(threads);
+        for (const char* name : names)
+            ASSERT_TRUE(loader.Start(ImageRecord(dir.file(name)), nullptr)) << name;
+        for (std::size_t k = 0; k < loader.Count(); ++k) {
+            PageItem item = ImageRecord(names[k]);
+            Outcome o;
+            o.ok = loader.Take(k, item.pBits, item.pBmi, &o.problem) != 0;
+            if (o.ok) {
+                held.Add(item);
+                o.pixels.assign(static_cast<const char*>(item.pBits), item.pBmi->bmiHeader.biSizeImage);
+                o.stored = FindStoredJpeg(item.pBits).has_value();
+            }
+            got.push_back(o);
+            if (!o.ok)
+                break;  // as the job reader does
+        }
+        FreePageItems(held);
+        ASSERT_EQ(got.size(), 5u);
+        EXPECT_EQ(got[4].problem, "over the page's image memory budget");
+        EXPECT_EQ(got[2].pixels, got[0].pixels);
+        if (threads == 0)
+            serial = got;
+        else
+            EXPECT_EQ(got, serial);
+    }
+}
+
+TEST_F(ImageLoaderTest, APictureFailingWhileDecodedEndsThePageAtItsItem)
+{
+    PageItem text = ImageRecord("before"), block = ImageRecord(dir.file("missing.bin")), frame;
+    text.nType = ITEM_TEXT;
+    block.nType = ITEM_TEXTBLOCK;
+    frame.nType = ITEM_FRAME;
+    WriteJob(dir.file("job.set"), {text, ImageRecord(dir.file("a.jpg")), ImageRecord(dir.file("p.jpg")),
+                                   ImageRecord(dir.file("a.jpg")), block, frame});
+
+    CPageItemArray list;
+    LoadDiagnostics diagnostics;
+    LoadPrintJob(dir.file("job.set"), list, &diagnostics);
+    ASSERT_EQ(list.GetSize(), 2u);
+    EXPECT_EQ(list.GetAt(1).nType, ITEM_IMAGE);
+    EXPECT_EQ(ImageBlockLiveCount(), liveBefore + 2);
+    ASSERT_EQ(diagnostics.warnings.size(), 1u);  // the text block's warning went with it
+    EXPECT_EQ(diagnostics.warnings[0].item, 2);
+    EXPECT_NE(diagnostics.warnings[0].text.find("budget; reading of the job stopped here"), std::string::npos);
+    FreePageItems(list);
+}
+
+TEST_F(ImageLoaderTest, KeepsTheJpegDataOfPicturesAPdfCanEmbedAsTheyAre)
+{
+    SetPageImageBudget(0);
+    test::JpegOptions grey, prog, arith, cmyk, rgb;
+    grey.input = grey.stored = JCS_GRAYSCALE;
+    prog.progressive = true;
+    arith.arithmetic = true;
+    cmyk.input = cmyk.stored = JCS_CMYK;
+    rgb.stored = JCS_RGB;
+    const std::string plain = SmallJpeg(21, 9);
+    const struct {
+        const char* name;
+        std::string jpeg;
+        int components;  // 0: not kept
+    } rows[] = {
+        {"ycbcr.jpg", plain, 3},
+        {"grey.jpg", SmallJpeg(21, 9, grey), 1},
+        {"progressive.jpg", SmallJpeg(21, 9, prog), 3},
+        {"packed.bpg", plain, 3},
+        {"arithmetic.jpg", SmallJpeg(21, 9, arith), 0},
+        {"cmyk.jpg", SmallJpeg(21, 9, cmyk), 0},
+        {"rgb.jpg", SmallJpeg(21, 9, rgb), 0},
+        {"cut.jpg", plain.substr(0, plain.size() - 20), 0},  // decodes, with a warning
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::vector<uint8_t> packed;
+        ASSERT_TRUE(PackBytes(reinterpret_cast<const uint8_t*>(r.jpeg.data()), r.jpeg.size(), 7, packed));
+        test::WriteFile(dir.file(r.name),
+                        std::string(r.name).ends_with(".bpg") ? std::string(packed.begin(), packed.end()) : r.jpeg);
+        const uint64_t countedBefore = CountedImageBytesLive();
+        CPageItemArray list;
+        for (int i = 0; i < 2; ++i) {  // the second item shares the first one's picture
+            PageItem item = ImageRecord(dir.file(r.name));
+            ASSERT_EQ(LoadImageItem(item), TRUE);
+            list.Add(item);
+        }
+        std::optional<StoredJpeg> stored = FindStoredJpeg(list.GetAt(0).pBits);
+        ASSERT_EQ(stored.has_value(), r.components != 0);
+        EXPECT_EQ(CountedImageBytesLive() - countedBefore, stored ? r.jpeg.size() : 0);
+        if (stored) {
+            EXPECT_EQ(std::string(stored->bytes->begin(), stored->bytes->end()), r.jpeg);
+            EXPECT_EQ(stored->width, 21);
+            EXPECT_EQ(stored->height, 9);
+            EXPECT_EQ(stored->components, r.components);
+        }
+        stored.reset();
+        FreePageItems(list);
+        EXPECT_EQ(CountedImageBytesLive(), countedBefore);
+    }
 }
 
 TEST(PageImageBudget, IsAGibibyteOrHalfOfASmallerMachine)
