@@ -20,6 +20,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -105,8 +106,30 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
     return true;
 }
 
+// `n` pixels of a 24-bit DIB row (B, G, R) as RGB32, XORed with `flip`.
+void BgrRowToRgb32(const uint8_t* s, QRgb* d, int n, QRgb flip)
+{
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // In memory an RGB32 pixel is B, G, R, alpha: four DIB pixels are
+        // three 32-bit words, spread over four with the alpha put in.
+        for (; x + 4 <= n; x += 4, s += 12, d += 4) {
+            uint32_t w[3];
+            std::memcpy(w, s, sizeof w);
+            d[0] = (0xFF000000u | w[0]) ^ flip;
+            d[1] = (0xFF000000u | w[0] >> 24 | w[1] << 8) ^ flip;
+            d[2] = (0xFF000000u | w[1] >> 16 | w[2] << 16) ^ flip;
+            d[3] = (0xFF000000u | w[2] >> 8) ^ flip;
+        }
+    }
+    for (; x < n; ++x, s += 3)
+        *d++ = qRgb(s[2], s[1], s[0]) ^ flip;
+}
+
 // The rows [row0, row1) and columns [col0, col1) of a top-down view of the
-// DIB, as an RGB32 image; inverted when `invert`.
+// DIB, as an RGB32 image; inverted when `invert`. Converted a row at a time
+// straight into place (Qt's BGR888 converter goes through a generic path
+// here, and a bottom-up DIB would need a second pass to turn it over).
 QImage DibRegion(const BITMAPINFO& bmi, const uint8_t* bits, int col0, int col1, int row0, int row1,
                  bool invert)
 {
@@ -114,8 +137,10 @@ QImage DibRegion(const BITMAPINFO& bmi, const uint8_t* bits, int col0, int col1,
     const int height = h.biHeight > 0 ? h.biHeight : -h.biHeight;
     const bool bottomUp = h.biHeight > 0;
     const uint64_t stride = DibRowBytes(h.biWidth, h.biBitCount);
+    const int width = col1 - col0;
+    const QRgb flip = invert ? 0x00FFFFFFu : 0u;
 
-    QImage image(col1 - col0, row1 - row0, QImage::Format_RGB32);
+    QImage image(width, row1 - row0, QImage::Format_RGB32);
     if (image.isNull())
         throw std::bad_alloc();
     QRgb palette[256];
@@ -123,25 +148,22 @@ QImage DibRegion(const BITMAPINFO& bmi, const uint8_t* bits, int col0, int col1,
         const uint32_t used = h.biClrUsed == 0 || h.biClrUsed > 256 ? 256 : h.biClrUsed;
         for (uint32_t i = 0; i < 256; ++i) {
             const RGBQUAD& q = bmi.bmiColors[i < used ? i : 0];
-            palette[i] = i < used ? qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue) : qRgb(0, 0, 0);
+            palette[i] = (i < used ? qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue) : qRgb(0, 0, 0)) ^ flip;
         }
     }
     for (int y = row0; y < row1; ++y) {
         const uint64_t fileRow = bottomUp ? static_cast<uint64_t>(height - 1 - y) : static_cast<uint64_t>(y);
         const uint8_t* src = bits + fileRow * stride;
         QRgb* dst = reinterpret_cast<QRgb*>(image.scanLine(y - row0));
-        for (int x = col0; x < col1; ++x) {
-            QRgb px;
-            if (h.biBitCount == 8) {
-                px = palette[src[x]];
-            } else if (h.biBitCount == 24) {
-                const uint8_t* p = src + 3 * static_cast<uint64_t>(x);
-                px = qRgb(p[2], p[1], p[0]);
-            } else { // 32: B, G, R, unused
-                const uint8_t* p = src + 4 * static_cast<uint64_t>(x);
-                px = qRgb(p[2], p[1], p[0]);
-            }
-            dst[x - col0] = invert ? (px ^ 0x00FFFFFFu) : px;
+        if (h.biBitCount == 24) {
+            BgrRowToRgb32(src + 3 * static_cast<uint64_t>(col0), dst, width, flip);
+        } else if (h.biBitCount == 8) {
+            for (int x = 0; x < width; ++x)
+                dst[x] = palette[src[col0 + x]];
+        } else { // 32: B, G, R, unused
+            const uint8_t* p = src + 4 * static_cast<uint64_t>(col0);
+            for (int x = 0; x < width; ++x, p += 4)
+                dst[x] = qRgb(p[2], p[1], p[0]) ^ flip;
         }
     }
     return image;
