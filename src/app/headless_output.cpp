@@ -49,16 +49,14 @@ QPageLayout OutputPageLayout()
 
 int RunTrace(const CPageItemArray& items)
 {
-    CTraceDC dc;
+    // Each call is printed as it is made: a page's trace (a line can hold
+    // a text of hundreds of megabytes) is never held whole.
+    CTraceDC dc(stdout);
     bool complete = true;
     try {
         RenderPage(&dc, items);
     } catch (const std::exception&) {
         complete = false; // the calls made up to the failure are still printed
-    }
-    for (const std::string& line : dc.Lines()) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return Fail("cannot write the trace to standard output");

@@ -52,13 +52,43 @@ int CodePageFromCharset(const char* cs)
     return cp != 0 ? cp : CP_SINGLE_BYTE;
 }
 
-std::string Convert(const std::string& in, const char* from, const char* to, const char* bad)
+// UTF-8 bytes made valid, handed to `piece` until it returns false: valid
+// sequences go out as they are, in pieces of at most 4 KiB cut between
+// sequences; each byte outside a valid sequence becomes U+FFFD.
+void Utf8Pieces(std::string_view bytes, const PieceSink& piece)
+{
+    constexpr std::size_t kPiece = 4096;
+    std::size_t from = 0; // start of the valid run not yet handed out
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t n = Utf8SequenceLength(bytes, i);
+        if (n != 0 && i + n - from <= kPiece) {
+            i += n;
+            continue;
+        }
+        if (i > from && !piece(bytes.substr(from, i - from)))
+            return;
+        if (n == 0) {
+            if (!piece("\xEF\xBF\xBD"))
+                return;
+            ++i;
+        }
+        from = i;
+    }
+    if (bytes.size() > from)
+        piece(bytes.substr(from));
+}
+
+// Converts `in` with iconv, handing the output to `piece` a buffer at a
+// time (whole characters: iconv writes no part of one) until it returns
+// false. Bytes that do not convert become `bad`. Without a converter (a
+// system without iconv's tables) the bytes are taken as UTF-8.
+void ConvertPieces(std::string_view in, const char* from, const char* to, const char* bad, const PieceSink& piece)
 {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return in;
-    std::string out;
-    out.reserve(in.size() * 2);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        Utf8Pieces(in, piece);
+        return;
+    }
     char* src = const_cast<char*>(in.data());
     std::size_t srcLeft = in.size();
     char buf[1024];
@@ -66,7 +96,8 @@ std::string Convert(const std::string& in, const char* from, const char* to, con
         char* dst = buf;
         std::size_t dstLeft = sizeof buf;
         std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buf, static_cast<std::size_t>(dst - buf));
+        if (dst != buf && !piece(std::string_view(buf, static_cast<std::size_t>(dst - buf))))
+            break;
         if (r == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG)
                 continue;
@@ -75,17 +106,27 @@ std::string Convert(const std::string& in, const char* from, const char* to, con
             // character is skipped whole, so it gives one replacement.
             std::size_t skip = 1;
             if (std::strcmp(from, "UTF-8") == 0) {
-                const std::string rest(src, srcLeft < 4 ? srcLeft : 4);
-                if (const std::size_t n = Utf8SequenceLength(rest, 0); n > 0)
+                if (const std::size_t n = Utf8SequenceLength(std::string_view(src, srcLeft < 4 ? srcLeft : 4), 0); n > 0)
                     skip = n;
             }
-            out.append(bad);
+            if (!piece(bad))
+                break;
             src += skip;
             srcLeft -= skip;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
     iconv_close(cd);
+}
+
+std::string Convert(const std::string& in, const char* from, const char* to, const char* bad)
+{
+    std::string out;
+    out.reserve(in.size() * 2);
+    ConvertPieces(in, from, to, bad, [&out](std::string_view p) {
+        out.append(p);
+        return true;
+    });
     return out;
 }
 
@@ -240,24 +281,23 @@ bool HasExtension(const std::string& path, const char* ext)
     return MbsICmp(tail, ext) == 0;
 }
 
+void AnsiToUtf8Pieces(std::string_view bytes, int codePage, const PieceSink& piece)
+{
+    if (codePage == CP_UTF8)
+        Utf8Pieces(bytes, piece);
+    else
+        ConvertPieces(bytes, IconvName(codePage), "UTF-8", "\xEF\xBF\xBD", piece);
+}
+
 std::string AnsiToUtf8(const std::string& bytes, int codePage)
 {
-    if (codePage == CP_UTF8) {
-        std::string out;
-        out.reserve(bytes.size());
-        for (std::size_t i = 0; i < bytes.size();) {
-            std::size_t n = Utf8SequenceLength(bytes, i);
-            if (n == 0) {
-                out.append("\xEF\xBF\xBD");
-                ++i;
-            } else {
-                out.append(bytes, i, n);
-                i += n;
-            }
-        }
-        return out;
-    }
-    return Convert(bytes, IconvName(codePage), "UTF-8", "\xEF\xBF\xBD");
+    std::string out;
+    out.reserve(codePage == CP_UTF8 ? bytes.size() : bytes.size() * 2);
+    AnsiToUtf8Pieces(bytes, codePage, [&out](std::string_view p) {
+        out.append(p);
+        return true;
+    });
+    return out;
 }
 
 std::string AnsiToUtf8(const std::string& bytes) { return AnsiToUtf8(bytes, AnsiCodePage()); }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,13 @@ bool HasExtension(const std::string& path, const char* ext);
 // character become U+FFFD; the result is always valid UTF-8.
 std::string AnsiToUtf8(const std::string& bytes, int codePage);
 std::string AnsiToUtf8(const std::string& bytes);
+// Takes one piece of a conversion; returns false to stop the conversion.
+using PieceSink = std::function<bool(std::string_view)>;
+// The same conversion handed to `piece` in order, in pieces of whole
+// characters of at most a few KiB each, until `piece` returns false (for
+// texts too long to hold converted, or of which only the start is needed:
+// the pieces up to a stop are always the start of the whole conversion).
+void AnsiToUtf8Pieces(std::string_view bytes, int codePage, const PieceSink& piece);
 
 // Converts UTF-8 to the code page (for the producer's tool). Characters the
 // code page cannot hold become '?'.

@@ -25,6 +25,12 @@ void AppendJsonQuoted(std::string& out, std::string_view s)
     if (need > out.capacity())
         out.reserve(std::max(need + need / 8, 2 * out.capacity()));
     out += '"';
+    AppendJsonEscaped(out, s);
+    out += '"';
+}
+
+void AppendJsonEscaped(std::string& out, std::string_view s)
+{
     for (std::size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
         if (c == '"' || c == '\\') {
@@ -47,7 +53,6 @@ void AppendJsonQuoted(std::string& out, std::string_view s)
             ++i;
         }
     }
-    out += '"';
 }
 
 } // namespace vexlan

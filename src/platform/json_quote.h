@@ -15,4 +15,8 @@ std::string JsonQuote(std::string_view s);
 // The same appended to `out`, without a copy of its own (for long texts).
 void AppendJsonQuoted(std::string& out, std::string_view s);
 
+// The inside of the literal only, without quotes: a text escaped in pieces
+// gives the escaped whole when it is cut between UTF-8 sequences.
+void AppendJsonEscaped(std::string& out, std::string_view s);
+
 } // namespace vexlan

@@ -7,15 +7,23 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <string_view>
 
 namespace vexlan {
 
 namespace {
 
-// Builds one JSON object, key by key, in call order.
+// Bytes of a line held before they are written out, when the trace is
+// written as it is made.
+constexpr std::size_t kFlushAt = 64 * 1024;
+
+// Builds one JSON object, key by key, in call order. With an output stream
+// a long text goes out in pieces as it is converted (the rest of the line
+// is what Done() returns), so the line takes bounded memory; without one
+// the line is built whole.
 class JsonLine {
 public:
-    explicit JsonLine(const char* op)
+    explicit JsonLine(const char* op, std::FILE* out = nullptr) : m_out(out)
     {
         m_s.append("{\"op\":\"").append(op).append("\"");
     }
@@ -29,6 +37,26 @@ public:
     {
         Key(key);
         m_s.append(JsonQuote(utf8));
+        return *this;
+    }
+    // `bytes` in the ANSI code page, as a UTF-8 JSON string.
+    JsonLine& Text(const char* key, std::string_view bytes)
+    {
+        Key(key);
+        // Streaming: room for a flush's worth and the largest escaped piece
+        // (4 KiB, six bytes each at most), taken before anything is written,
+        // so that no allocation can fail half way through the line.
+        m_s.reserve(m_out != nullptr ? kFlushAt + 32 * 1024 : m_s.size() + bytes.size() + 64);
+        m_s.push_back('"');
+        AnsiToUtf8Pieces(bytes, AnsiCodePage(), [this](std::string_view piece) {
+            AppendJsonEscaped(m_s, piece);
+            if (m_out != nullptr && m_s.size() >= kFlushAt) {
+                std::fwrite(m_s.data(), 1, m_s.size(), m_out);
+                m_s.clear();
+            }
+            return true;
+        });
+        m_s.push_back('"');
         return *this;
     }
     JsonLine& Ints(const char* key, std::initializer_list<long long> values)
@@ -51,12 +79,23 @@ public:
 
 private:
     void Key(const char* key) { m_s.append(",\"").append(key).append("\":"); }
+    std::FILE* m_out;
     std::string m_s;
 };
 
 } // namespace
 
-void CTraceDC::Record(std::string json) { m_lines.push_back(std::move(json)); }
+CTraceDC::CTraceDC(std::FILE* out) : m_out(out) {}
+
+void CTraceDC::Record(std::string json)
+{
+    if (m_out == nullptr) {
+        m_lines.push_back(std::move(json));
+        return;
+    }
+    json.push_back('\n');
+    std::fwrite(json.data(), 1, json.size(), m_out);
+}
 
 uint32_t CTraceDC::NewHandle()
 {
@@ -139,11 +178,10 @@ void CTraceDC::DeleteFont(HFONT font) noexcept
 
 int CTraceDC::DrawText(const char* text, int length, const RECT& rect, UINT format)
 {
-    std::string bytes;
-    if (text != nullptr && length > 0)
-        bytes.assign(text, static_cast<std::size_t>(length));
-    Record(JsonLine("DrawText")
-               .Str("text", AnsiToUtf8(bytes))
+    const std::string_view bytes =
+        text != nullptr && length > 0 ? std::string_view(text, static_cast<std::size_t>(length)) : std::string_view();
+    Record(JsonLine("DrawText", m_out)
+               .Text("text", bytes)
                .Ints("rect", {rect.left, rect.top, rect.right, rect.bottom})
                .Int("format", format)
                .Done());

@@ -21,6 +21,7 @@
 #include "platform/cdc.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,15 @@ class CTraceDC : public CDC {
 public:
     static constexpr uint32_t kStockFont = 1;
     static constexpr uint32_t kStockPen = 2;
+
+    // Keeps the recorded calls (Lines()).
+    CTraceDC() = default;
+    // Writes each call to `out` as it is made, one line each ending in
+    // '\n', and keeps none; a long text is converted and written in
+    // pieces, so a call takes memory of its own bounded by a constant.
+    // Write errors are left in the stream's error indicator. A DrawText
+    // that throws writes nothing.
+    explicit CTraceDC(std::FILE* out);
 
     int SetMapMode(int mode) override;
     int SetStretchBltMode(int mode) override;
@@ -46,7 +56,8 @@ public:
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
 
-    // The recorded calls, one JSON object per entry, in call order.
+    // The recorded calls, one JSON object per entry, in call order (none
+    // when they are written out).
     const std::vector<std::string>& Lines() const { return m_lines; }
     // Fonts and pens created and not yet deleted.
     std::size_t LiveObjects() const { return m_live.size(); }
@@ -61,6 +72,7 @@ protected:
     void Forget(uint32_t handle);
 
 private:
+    std::FILE* m_out = nullptr;
     std::vector<std::string> m_lines;
     std::vector<uint32_t> m_live;
     uint32_t m_nextHandle = 3;

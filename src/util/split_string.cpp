@@ -11,7 +11,7 @@ bool IsSpace(char c)
 
 } // namespace
 
-int SplitString(std::string text, std::string delimiter, std::vector<std::string>* pieces)
+StringPieces::StringPieces(std::string_view text, std::string_view delimiter) : m_delimiter(delimiter)
 {
     std::size_t first = 0;
     while (first < text.size() && IsSpace(text[first]))
@@ -19,33 +19,35 @@ int SplitString(std::string text, std::string delimiter, std::vector<std::string
     std::size_t last = text.size();
     while (last > first && IsSpace(text[last - 1]))
         --last;
-    text = text.substr(first, last - first);
+    m_rest = text.substr(first, last - first);
+    m_done = m_rest.empty();
+}
 
+bool StringPieces::Next(std::string_view* piece)
+{
+    if (m_done)
+        return false;
+    const std::size_t p = m_delimiter.empty() ? std::string_view::npos : m_rest.find(m_delimiter);
+    if (p == std::string_view::npos) {
+        *piece = m_rest;
+        m_done = true;
+        return true;
+    }
+    *piece = m_rest.substr(0, p);
+    m_rest.remove_prefix(p + m_delimiter.size());
+    m_done = m_rest.empty(); // a delimiter at the very end ends no empty piece
+    return true;
+}
+
+int SplitString(std::string text, std::string delimiter, std::vector<std::string>* pieces)
+{
     if (pieces != nullptr)
         pieces->clear();
-    if (text.empty())
-        return 0;
-    if (delimiter.empty() || text.find(delimiter) == std::string::npos) {
-        if (pieces != nullptr)
-            pieces->push_back(text);
-        return 1;
-    }
-
+    StringPieces cut(text, delimiter);
     int count = 0;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t p = text.find(delimiter, start);
-        if (p == std::string::npos)
-            break;
-        ++count;
+    for (std::string_view piece; cut.Next(&piece); ++count) {
         if (pieces != nullptr)
-            pieces->push_back(text.substr(start, p - start));
-        start = p + delimiter.size();
-    }
-    if (start < text.size()) {
-        if (pieces != nullptr)
-            pieces->push_back(text.substr(start));
-        ++count;
+            pieces->emplace_back(piece);
     }
     return count;
 }

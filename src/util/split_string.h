@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexlan {
@@ -15,5 +16,20 @@ namespace vexlan {
 // Returns the number of pieces; with `pieces` null nothing is stored and the
 // same number is returned.
 int SplitString(std::string text, std::string delimiter, std::vector<std::string>* pieces);
+
+// The pieces SplitString cuts, handed out one at a time as views into the
+// text, which must outlive this object (nothing is copied: a text block can
+// be hundreds of megabytes).
+class StringPieces {
+public:
+    StringPieces(std::string_view text, std::string_view delimiter);
+    // Sets `piece` to the next piece; false when none is left.
+    bool Next(std::string_view* piece);
+
+private:
+    std::string_view m_rest;
+    std::string_view m_delimiter;
+    bool m_done;
+};
 
 } // namespace vexlan

@@ -12,7 +12,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace vexlan {
 
@@ -140,8 +140,6 @@ void DrawImage(CDC* dc, const PageItem& item, RECT rc)
 
 void DrawTextBlock(CDC* dc, const PageItem& item, const RECT& rc)
 {
-    std::vector<std::string> lines;
-    SplitString(std::string(item.pszBlock ? item.pszBlock : ""), "\n", &lines);
     if (item.nLineCount == 0 || item.nMaxLineLen == 0)
         return;
 
@@ -150,12 +148,14 @@ void DrawTextBlock(CDC* dc, const PageItem& item, const RECT& rc)
     ItemFont font(dc, ItemFontRequest(Saturate(ThreeQuarters(lineHeight)), Saturate(charWidth),
                                       OUT_TT_PRECIS, item));
 
-    for (std::size_t i = 0; i < item.nLineCount && i < lines.size(); ++i) {
+    // The lines are drawn straight from the block, which may be hundreds of
+    // megabytes: no line is copied.
+    StringPieces lines(item.pszBlock ? item.pszBlock : "", "\n");
+    std::string_view line;
+    for (std::size_t i = 0; i < item.nLineCount && lines.Next(&line); ++i) {
         const int64_t slotTop = rc.top + static_cast<int64_t>(i) * lineHeight;
         const RECT slot{rc.left, Saturate(-slotTop), rc.right, Saturate(-(slotTop + lineHeight))};
-        const std::string& line = lines[i];
-        dc->DrawText(line.c_str(), Saturate(static_cast<int64_t>(line.size())), slot,
-                     DT_SINGLELINE | DT_NOCLIP);
+        dc->DrawText(line.data(), Saturate(static_cast<int64_t>(line.size())), slot, DT_SINGLELINE | DT_NOCLIP);
     }
 }
 

@@ -436,3 +436,26 @@ TEST(PainterDC, LongStretchedTinyGlyphsAreDrawn)
             inked += qGray(img.pixel(x, y)) < 250;
     EXPECT_GT(inked, 500);
 }
+
+TEST(PainterDC, LongLineShowsWhatItsStartShows)
+{
+    // A left-aligned line far longer than the page is laid out only as far
+    // as it can show: the pixels of a start of it that runs well past the
+    // right edge. A right-to-left run is reordered as a whole, so its last
+    // character still comes first, right after the "a".
+    std::string ltr, rtl = "a";
+    for (int i = 0; i < 20000; ++i)
+        ltr += "AVWa&b\xe4\xb8\xad ";
+    for (int i = 0; i < 3000; ++i)
+        rtl += "\xd7\x90"; // alef
+    const struct {
+        std::string line, start;
+        int width; // of the image compared
+    } rows[] = {{ltr, ltr.substr(0, 1200), 2000}, {rtl + "\xd7\x91", rtl.substr(0, 21) + "\xd7\x91", 40}};
+    for (const auto& row : rows) {
+        QImage whole = Page(2000, 100), start = whole;
+        Draw(&whole, {TextAt({0, 20, 100, 40}, row.line, 12, 0)}, true);
+        Draw(&start, {TextAt({0, 20, 100, 40}, row.start, 12, 0)}, true);
+        EXPECT_EQ(whole.copy(0, 0, row.width, 100), start.copy(0, 0, row.width, 100)) << row.start;
+    }
+}

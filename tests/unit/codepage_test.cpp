@@ -246,6 +246,29 @@ TEST(CodePage, AnsiToUtf8NeverGivesInvalidUtf8)
     }
 }
 
+TEST(CodePage, AnsiToUtf8PiecesAreWholeCharacters)
+{
+    // Long valid runs around a bad byte, in many pieces: each piece is valid
+    // on its own, and a conversion stopped early gave the start of the whole.
+    std::string gbk, utf8;
+    for (int i = 0; i < 3000; ++i)
+        gbk += "\xC4\xE3" "a", utf8 += "\xE4\xBD\xA0" "a\xF0\x9F\x98\x80";
+    for (const auto& [text, cp] : {std::pair{gbk + "\xFF" + gbk, CP_GBK}, std::pair{utf8 + "\xC3" + utf8, CP_UTF8}}) {
+        for (int stopAfter : {3, 1000000}) {
+            std::string got;
+            int pieces = 0;
+            AnsiToUtf8Pieces(text, cp, [&](std::string_view piece) {
+                EXPECT_TRUE(IsValidUtf8(std::string(piece))) << "piece " << pieces;
+                got += piece;
+                return ++pieces < stopAfter;
+            });
+            EXPECT_EQ(got, AnsiToUtf8(text, cp).substr(0, got.size()));
+            EXPECT_GE(pieces, 3) << cp;
+            EXPECT_TRUE(stopAfter != 3 || pieces == 3) << cp;
+        }
+    }
+}
+
 TEST(CodePage, Utf8ToAnsi)
 {
     struct Row {

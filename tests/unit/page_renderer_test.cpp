@@ -2,6 +2,7 @@
 // page produces, for each item type, the skips, the failure paths and
 // hostile rectangles.
 #include "job/page_item.h"
+#include "platform/codepage.h"
 #include "platform/image_block.h"
 #include "platform/json_quote.h"
 #include "platform/trace_dc.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
@@ -433,4 +435,35 @@ TEST(TraceJson, QuotesAndRepairs)
     EXPECT_EQ(JsonQuote(std::string("\xC3", 1)), "\"\xEF\xBF\xBD\"");      // cut sequence
     EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""); // surrogate
     EXPECT_EQ(JsonQuote("\xC0\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\"");    // overlong
+}
+
+TEST(TraceJson, WrittenAsMadeIsWhatIsKept)
+{
+    // A block line long enough to go out in many pieces, with multibyte
+    // characters, quotes and control bytes across every piece boundary: the
+    // lines written as the calls are made are the lines kept, and the text
+    // is in them in full.
+    std::string line;
+    while (line.size() < 300000)
+        line += "\xE4\xBD\xA0\"a\\\x01\xF0\x9F\x98\x80";
+    line += "\xC3";
+    CPageItemArray items;
+    items.Add(BlockItem({0, 0, 1000, 100}, line + "\nb", 2, 10));
+    CTraceDC kept;
+    RenderPage(&kept, items);
+    std::string expected;
+    for (const std::string& l : kept.Lines())
+        expected += l + "\n";
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    CTraceDC written(file);
+    RenderPage(&written, items);
+    std::string got(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    EXPECT_EQ(std::fread(got.data(), 1, got.size(), file), got.size());
+    std::fclose(file);
+    EXPECT_TRUE(written.Lines().empty());
+    EXPECT_EQ(got, expected);
+    EXPECT_NE(expected.find(JsonQuote(AnsiToUtf8(line))), std::string::npos);
+    FreePageItems(items);
 }

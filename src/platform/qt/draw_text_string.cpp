@@ -3,15 +3,27 @@
 
 #include "platform/codepage.h"
 
-#include <string>
+#include <string_view>
 
 namespace vexlan {
 
-QString AnsiToDrawString(const char* text, int length)
+QString AnsiToDrawString(const char* text, int length, qsizetype limit, bool* whole)
 {
+    if (whole != nullptr)
+        *whole = true;
     if (text == nullptr || length <= 0)
         return {};
-    QString s = QString::fromStdString(AnsiToUtf8(std::string(text, static_cast<std::size_t>(length))));
+    QString s;
+    AnsiToUtf8Pieces(std::string_view(text, static_cast<std::size_t>(length)), AnsiCodePage(),
+                     [&](std::string_view piece) {
+                         if (limit >= 0 && s.size() >= limit) {
+                             if (whole != nullptr)
+                                 *whole = false;
+                             return false;
+                         }
+                         s += QString::fromUtf8(piece.data(), qsizetype(piece.size()));
+                         return true;
+                     });
     for (QChar& c : s) {
         if (c == u'\r' || c == u'\n' || c == u'\t')
             c = u' ';

@@ -41,8 +41,12 @@ constexpr double kFarOutsidePx = 1 << 20;
 constexpr double kCachedGlyphPx = 64;
 // The longest side of a glyph left to Qt's glyph cache.
 constexpr double kStretchedGlyphPx = 256;
-// Bytes of a left-aligned line handed to Qt's text layout (see DrawText).
-constexpr int kMaxDrawnBytes = 1 << 20;
+// UTF-16 units of a left-aligned line handed to Qt's text layout: first
+// try, most (see DrawText), and how many at the end of a cut-off line may
+// be shaped otherwise than within the whole line.
+constexpr qsizetype kFirstDrawnUnits = 512;
+constexpr qsizetype kMaxDrawnUnits = 1 << 20;
+constexpr qsizetype kSettleUnits = 64;
 
 // Measured lines kept per font before the cache starts over.
 constexpr int kMaxMeasures = 8192;
@@ -60,6 +64,61 @@ QByteArray RequestKey(const FontRequest& r, int mapMode)
 }
 
 QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// How much of the start of a longer text shows when laid out in `font`:
+// up to where the pen passes `hiddenFrom` (layout units), and kSettleUnits
+// more, whose shaping may depend on what follows; -1 when the text ends
+// before that.
+qsizetype ShownLength(const QString& text, const QFont& font, double hiddenFrom)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) {
+        layout.endLayout();
+        return -1;
+    }
+    line.setLineWidth(1e6);
+    layout.endLayout();
+    if (line.naturalTextWidth() <= hiddenFrom)
+        return -1;
+    qsizetype at = line.xToCursor(hiddenFrom, QTextLine::CursorOnCharacter);
+    while (at < text.size() && line.cursorToX(int(at)) < hiddenFrom)
+        ++at; // the first position at or past it
+    at += kSettleUnits;
+    if (at < text.size() && text[at - 1].isHighSurrogate())
+        ++at; // never half a character
+    return at <= text.size() ? at : -1;
+}
+
+// True when the text is laid out left to right in its own order whatever
+// follows it: its first strong character is left-to-right (and so sets the
+// paragraph's direction) and nothing in it is right-to-left, an Arabic
+// digit, or a directional embedding, override or isolate.
+bool StaysLeftToRight(const QString& s)
+{
+    bool strongL = false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        char32_t c = s[i].unicode();
+        if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(s[i], s[i + 1]), ++i;
+        switch (QChar::direction(c)) {
+        case QChar::DirL:
+            strongL = true;
+            break;
+        case QChar::DirR: case QChar::DirAL: case QChar::DirAN: case QChar::DirLRE: case QChar::DirLRO:
+        case QChar::DirRLE: case QChar::DirRLO: case QChar::DirPDF: case QChar::DirLRI: case QChar::DirRLI:
+        case QChar::DirFSI: case QChar::DirPDI:
+            return false;
+        default:
+            break;
+        }
+    }
+    return strongL;
+}
 
 Qt::PenStyle ToQtPenStyle(int style)
 {
@@ -428,14 +487,37 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     if ((format & DT_RIGHT) && !(format & DT_CENTER) && box.right() + roomX < visible.left())
         return cellUnits;
 
-    // A left-aligned line shows at most its first kMaxDrawnBytes bytes: past
-    // them a glyph of a block's font is a small fraction of a device pixel
-    // wide at any resolution this surface draws at. Qt's text layout counts
+    // A left-aligned line shows only its start, and only its start is
+    // converted and laid out: kFirstDrawnUnits characters, then eight times
+    // more each time, until the pen, kSettleUnits before the end of what
+    // was taken, stands an em past the visible right edge (what follows
+    // cannot show, and the glyphs before it are placed as in the whole
+    // line), as long as the text stays left to right (a right-to-left run
+    // is reordered as a whole). At most kMaxDrawnUnits are taken: past them
+    // a glyph of a block's font is a small fraction of a device pixel wide
+    // at any resolution this surface draws at, and Qt's text layout counts
     // glyphs in int and fails on lines of hundreds of millions of them.
-    if (!(format & (DT_CENTER | DT_RIGHT)) && length > kMaxDrawnBytes)
-        length = kMaxDrawnBytes;
-    const QString raw = AnsiToDrawString(text, length);
-    PrefixedString prefixed = (format & DT_NOPREFIX) ? PrefixedString{raw, {}} : ApplyPrefixRule(raw);
+    const bool fromLeft = !(format & (DT_CENTER | DT_RIGHT));
+    // Where, in the layout's units, the text passes out of sight: an em
+    // past the visible right edge, and another for a glyph reaching back.
+    const double hiddenFrom = (visible.right() + 2 * roomX - box.left()) / mf.scaleX;
+    qsizetype limit = fromLeft ? kFirstDrawnUnits : -1;
+    PrefixedString prefixed;
+    for (;;) {
+        bool whole = true;
+        const QString raw = AnsiToDrawString(text, length, limit, &whole);
+        prefixed = (format & DT_NOPREFIX) ? PrefixedString{raw, {}} : ApplyPrefixRule(raw);
+        if (whole || limit >= kMaxDrawnUnits)
+            break;
+        const qsizetype shown = ShownLength(prefixed.text, mf.font, hiddenFrom);
+        if (shown >= 0 && StaysLeftToRight(prefixed.text)) {
+            prefixed.text.truncate(shown);
+            prefixed.underlined.erase(std::lower_bound(prefixed.underlined.begin(), prefixed.underlined.end(), shown),
+                                      prefixed.underlined.end());
+            break;
+        }
+        limit = std::min(limit * 8, kMaxDrawnUnits);
+    }
     if (prefixed.text.isEmpty())
         return cellUnits;
     const bool underlines = !prefixed.underlined.isEmpty() && (!(format & DT_HIDEPREFIX) || (format & DT_PREFIXONLY));
