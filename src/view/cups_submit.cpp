@@ -67,6 +67,32 @@ http_t* Connect()
     return http;
 }
 
+// True when the scheduler behind `http` answers that it has no queue
+// `name` (deleted after the user chose it, for instance); false when it
+// has one or does not answer.
+bool QueueIsGone(http_t* http, const std::string& name)
+{
+    if (http == nullptr)
+        return false;
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
+                     name.c_str());
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-name");
+    ippDelete(cupsDoRequest(http, request, "/"));
+    return cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
+}
+
+// `reason` for a failure on queue `name`, led by what happened when the
+// queue is gone: CUPS itself then only says "No such file or directory".
+std::string Refusal(http_t* http, const std::string& name, const std::string& reason)
+{
+    if (!QueueIsGone(http, name))
+        return reason;
+    return "the queue no longer exists (CUPS: " + reason + ")";
+}
+
 // An open connection and a file descriptor, released on every path.
 struct Resources {
     http_t* http = nullptr;
@@ -138,7 +164,9 @@ bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
     const int jobId = cupsCreateJob(res.http, name.c_str(), options.title.c_str(), count, cupsOptions);
     cupsFreeOptions(count, cupsOptions);
     if (jobId <= 0) {
-        error = failed + LastCupsError();
+        // Asked on the same connection only when the scheduler answered.
+        const std::string reason = LastCupsError();
+        error = failed + (httpGetStatus(res.http) == HTTP_STATUS_OK ? Refusal(res.http, name, reason) : reason);
         return false;
     }
 
@@ -162,7 +190,7 @@ bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
         reason = LastCupsError();
     if (!reason.empty()) {
         res.CancelJob(name, jobId);
-        error = failed + reason;
+        error = failed + Refusal(res.http, name, reason);
         return false;
     }
     return true;

@@ -31,8 +31,9 @@ CupsOptionList CupsOptionPairs(const CupsJobOptions& options);
 // checks every step: the job must be created (a queue that rejects jobs,
 // is gone or cannot be reached fails here), the document sent in full and
 // accepted. A stopped queue holds the job: that is success. Returns false
-// with `error` set to one line naming the queue and the scheduler's reason;
-// a job left half-sent is cancelled.
+// with `error` set to one line naming the queue and the scheduler's reason
+// (led by "the queue no longer exists" when the scheduler has no such
+// queue any more); a job left half-sent is cancelled.
 bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
                       const CupsJobOptions& options, std::string& error);
 
