@@ -148,8 +148,35 @@ void CPrintPreview::ApplyZoom()
     m_pWidget->setZoomFactor(fit * (m_nZoomState == ZOOM_MIDDLE ? 2.0 : 4.0));
 }
 
+double CPrintPreview::PageScale() const
+{
+    // The preview widget's zoom factor counts printer inches per screen
+    // inch; its view scales printer pixels by this.
+    const int printerDpi = m_pPrinter->logicalDpiY();
+    if (printerDpi <= 0)
+        return 0;
+    return m_pWidget->zoomFactor() * m_pWidget->logicalDpiY() / printerDpi * m_pWidget->devicePixelRatioF();
+}
+
+void CPrintPreview::NoteViewChange()
+{
+    // A zoom step passes through the whole-page view first: tell the owner
+    // once, when the step is done.
+    if (m_bViewChangeQueued)
+        return;
+    m_bViewChangeQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_bViewChangeQueued = false;
+            emit viewChanged();
+        },
+        Qt::QueuedConnection);
+}
+
 void CPrintPreview::UpdateButtons()
 {
+    NoteViewChange();
     const int page = m_pWidget->currentPage();
     const int pages = m_pWidget->pageCount();
     m_pNext->setEnabled(page < pages);

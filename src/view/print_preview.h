@@ -1,8 +1,9 @@
 // Print Preview: the page as it will print (Qt's preview widget) under
 // Vexlan's own preview toolbar: 打印, 下一页, 上一页, 两页/一页,
 // 放大, 缩小, 关闭. The widget draws nothing itself: it asks for the page
-// through paintRequested, and hands Print and Close (the button or Escape)
-// to its owner, the view, which ends the preview.
+// through paintRequested, tells its owner the size the page has on the
+// screen (viewChanged, PageScale), and hands Print and Close (the button or
+// Escape) to its owner, the view, which ends the preview.
 #pragma once
 
 #include <QWidget>
@@ -31,12 +32,18 @@ public:
     ZoomState GetZoomState() const { return m_nZoomState; }
     bool IsTwoPage() const { return m_bTwoPage; }
 
+    // Screen pixels per printer pixel at the current zoom; 0 when unknown.
+    double PageScale() const;
+
 signals:
     // The preview needs the page drawn on `printer` (the preview's device).
     void paintRequested(QPrinter* printer);
     // The toolbar's Print and Close buttons; Escape is Close.
     void printRequested();
     void closeRequested();
+    // The zoom or the window's size may have changed PageScale(); sent once
+    // per round of events, after the changes.
+    void viewChanged();
 
 private:
     QPushButton* AddButton(const char* text, unsigned nID, const char* objectName);
@@ -47,6 +54,7 @@ private:
     void OnZoomOut();
     void ApplyZoom();
     void UpdateButtons();
+    void NoteViewChange();
 
     // Declared before the widgets so that it outlives them; the preview
     // widget is deleted explicitly in the destructor for the same reason.
@@ -61,6 +69,7 @@ private:
     QPushButton* m_pClose = nullptr;
     ZoomState m_nZoomState = ZOOM_OUT;
     bool m_bTwoPage = false;
+    bool m_bViewChangeQueued = false;
 };
 
 } // namespace vexlan

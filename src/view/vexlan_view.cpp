@@ -13,14 +13,16 @@
 #include "view/command_event.h"
 #include "view/page_painter.h"
 #include "view/page_setup.h"
+#include "view/preview_renderer.h"
 #include "view/print_pass.h"
 #include "view/print_preview.h"
 #include "view/printer_choice.h"
+#include "view/timed_message.h"
 
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTimerEvent>
 #include <QVBoxLayout>
@@ -72,22 +74,42 @@ void CVexlanView::OnFilePrintPreview()
     info.m_bPreview = true;
     if (!OnPreparePrinting(info))
         return;
+    // The page is drawn off the GUI thread at the size it has on the
+    // screen, and drawn again when the zoom or the window changes that size;
+    // the preview shows the latest drawing.
+    QPrinter& printer = *info.m_pPrinter;
+    m_pRenderer = new CPreviewRenderer(
+        ItemList, PreviewPrinter{QSize(printer.width(), printer.height()), static_cast<double>(printer.logicalDpiX()),
+                                 static_cast<double>(printer.logicalDpiY())},
+        this);
     m_pPreview = new CPrintPreview(std::move(info.m_pPrinter), this);
     layout()->addWidget(m_pPreview);
     connect(m_pPreview, &CPrintPreview::paintRequested, this, &CVexlanView::OnPreviewPaint);
     connect(m_pPreview, &CPrintPreview::printRequested, this, &CVexlanView::OnPreviewPrint);
     connect(m_pPreview, &CPrintPreview::closeRequested, this, &CVexlanView::ClosePreview);
+    // Both outlive the preview's end by a little (deleted later, retired):
+    // the connections name them, not the view's members.
+    CPrintPreview* preview = m_pPreview;
+    CPreviewRenderer* renderer = m_pRenderer;
+    connect(preview, &CPrintPreview::viewChanged, renderer,
+            [preview, renderer] { renderer->Request(preview->PageScale()); });
+    connect(renderer, &CPreviewRenderer::pageReady, preview,
+            [preview] { preview->GetPreviewWidget()->updatePreview(); });
     m_pPreview->show();
 }
 
 void CVexlanView::OnPreviewPaint(QPrinter* printer)
 {
+    // The page as the renderer last drew it on its thread (the page
+    // renderer, as OnPrint draws it), laid over the printable area; a blank
+    // page until the first drawing is done.
     QPainter painter;
-    if (!painter.begin(printer))
+    if (!painter.begin(printer) || m_pRenderer == nullptr)
         return;
-    CPrintInfo info;
-    info.m_bPreview = true;
-    OnPrint(painter, info);
+    const PreviewImage& page = m_pRenderer->Page();
+    if (!page.image.isNull())
+        painter.drawImage(QRectF(0, 0, page.image.width() / page.scale, page.image.height() / page.scale),
+                          page.image);
 }
 
 bool CVexlanView::EndPreview()
@@ -101,6 +123,9 @@ bool CVexlanView::EndPreview()
     preview->hide();
     layout()->removeWidget(preview);
     preview->deleteLater();
+    // A drawing under way is abandoned; the GUI thread does not wait for it.
+    m_pRenderer->Retire();
+    m_pRenderer = nullptr;
     CPrintInfo info;
     info.m_bPreview = true;
     OnEndPrinting(info);
@@ -141,10 +166,10 @@ void CVexlanView::OnFilePrint(bool bDirect)
         emit pagePrinted();
     } else {
         emit printFailed(error);
-        // The pass ends once the user has read why: the exit timer is armed
-        // only after the message is closed.
-        QMessageBox::critical(window(), QGuiApplication::applicationDisplayName(),
-                              QString::fromUtf8(kPrintFailedText) + error);
+        // The pass ends once the user has read why, or the message has
+        // closed itself: the exit timer is armed only after that.
+        ShowTimedMessage(window(), QGuiApplication::applicationDisplayName(),
+                         QString::fromUtf8(kPrintFailedText) + error, m_failureMessageLength);
     }
     OnEndPrinting(info);
 }

@@ -1,8 +1,10 @@
 // CVexlanView: the program's only view. It draws nothing on the screen by
 // itself. On its first update it enters Print Preview; the preview and print
-// machinery asks it for the page (OnPrint, the page renderer); and it ends
-// the program by itself through a one-shot exit timer once a preview or print
-// pass is over, or the preparation of a pass has been refused.
+// machinery asks it for the page (OnPrint, the page renderer; the preview's
+// page is drawn on a thread of its own, so that no page holds up the
+// window); and it ends the program by itself through a one-shot exit timer
+// once a preview or print pass is over, or the preparation of a pass has
+// been refused.
 #pragma once
 
 #include "platform/wintypes.h"
@@ -11,6 +13,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -19,7 +22,15 @@ class QPrinter;
 
 namespace vexlan {
 
+class CPreviewRenderer;
 class CPrintPreview;
+
+// How long the message that says why a print failed stays up when nobody
+// closes it (the pass, and so the program, ends when it closes). Long enough
+// for a person to read one line; short enough that an unattended producer
+// learns of the failure (exit status 1) within half a minute, as long as a
+// connection to CUPS is given to answer (cups_submit.cpp).
+inline constexpr std::chrono::seconds kFailureMessageLength{30};
 
 // What one preview or print pass carries between its steps.
 struct CPrintInfo {
@@ -38,6 +49,8 @@ public:
 
     // The queue that passes use; empty: the system's default printer.
     void SetPrinterName(const QString& name) { m_strPrinterName = name; }
+    // How long a print failure's message stays up unanswered.
+    void SetFailureMessageLength(std::chrono::milliseconds length) { m_failureMessageLength = length; }
 
     // The framework's first update of the view: enters Print Preview.
     void OnInitialUpdate();
@@ -95,7 +108,9 @@ private:
     CExitTimer m_exitTimer;
     std::map<int, UINT> m_timers;       // Qt timer id -> identifier
     CPrintPreview* m_pPreview = nullptr;
+    CPreviewRenderer* m_pRenderer = nullptr; // the preview's page, while the preview is shown
     QString m_strPrinterName;
+    std::chrono::milliseconds m_failureMessageLength = kFailureMessageLength;
 };
 
 } // namespace vexlan

@@ -10,16 +10,20 @@
 #            arrives at the default queue                     -> 0
 #   cancel   Print, then Escape in the dialog                 -> 0
 #   refused  Print to a queue that rejects jobs; a message
-#            box appears and is dismissed                     -> 1
+#            box appears and is dismissed; stderr says why    -> 1
 #   deleted  the queue is deleted while the dialog is up, then
-#            the dialog's Print; a message box as above       -> 1
+#            the dialog's Print; the same, the queue is gone  -> 1
 #   stretched  (long form) the preview of 100,000 lines each
-#            stretched to about 4,000 units wide is closed as
-#            soon as it shows                                 -> 0
+#            stretched to about 4,000 units wide is zoomed in
+#            twice and closed as soon as it shows, while it
+#            is still being drawn                             -> 0
+#   unattended  (long form) as refused, but nobody answers the
+#            message box: it closes itself after its 30 s     -> 1
 #
 # usage: soak.sh [--cycles N]      (or SOAK_CYCLES=N; default 2)
 # A count given either way is the long form: N cycles of each kind, then
-# bounded_pages.sh --long (the heavy window-less pages). ctest runs the
+# bounded_pages.sh --long (the heavy window-less pages); SOAK_KINDS=a,b
+# runs only the kinds named, without bounded_pages.sh. ctest runs the
 # short form. Needs root (for the scheduler), cupsd, Xvfb,
 # matchbox-window-manager, xdotool, wmctrl and pdftotext; skipped otherwise.
 set -euo pipefail
@@ -29,7 +33,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/private_cupsd.sh"
 source "$here/../support/xvfb_session.sh"
 
-cycles=${SOAK_CYCLES:-}
+cycles=${SOAK_CYCLES:-} only=${SOAK_KINDS:-}
 [ "${1:-}" != --cycles ] || cycles=${2:?--cycles needs a count}
 long=${cycles:+1}
 cycles=${cycles:-2}
@@ -98,18 +102,22 @@ ended() {
   [ "$status" = "$2" ] || fail "$1: exit status $status, expected $2"
 }
 
-# A message box (titled as the main window, but another window) comes up;
-# the program waits for it, and Return dismisses it.
-dismiss_message() {
-  local id="" _
+# A message box (titled as the main window, but another window) comes up
+# and the program waits for it; its id goes to `box`. dismiss_message then
+# presses Return in it.
+wait_message() {
+  local _
   for _ in $(seq 150); do
-    id=$(xdotool search --onlyvisible --name "$main_title" 2>/dev/null | grep -vx "$wid" | tail -1 || true)
-    [ -n "$id" ] && break
+    box=$(xdotool search --onlyvisible --name "$main_title" 2>/dev/null | grep -vx "$wid" | tail -1 || true)
+    [ -n "$box" ] && return 0
     kill -0 "$app" 2>/dev/null || fail "$1: ended without showing why the print failed"
     sleep 0.1
   done
-  [ -n "$id" ] || fail "$1: no message box"
-  xdotool windowactivate --sync "$id" 2>/dev/null || true
+  fail "$1: no message box"
+}
+dismiss_message() {
+  wait_message "$1"
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
   xdotool key Return
 }
 
@@ -150,6 +158,21 @@ refused_cycle() {
   ended "refused $1" 1
   unset PRINTER
   [ ! -e "$work/out/SOAK_R.pdf" ] || fail "refused $1: the rejecting queue printed"
+  grep -q '^vexlan: .*"SOAK_R".*not accepting jobs' "$work/app.err" || fail "refused $1: stderr does not say why"
+}
+
+# Nobody is there: the message box closes itself after 30 s and the
+# program ends as when it is confirmed.
+unattended_cycle() {
+  export PRINTER=SOAK_R
+  start "UNATTENDED$1"
+  open_dialog "unattended $1"
+  xdotool key Return
+  wait_message "unattended $1"
+  sleep 25
+  kill -0 "$app" 2>/dev/null || fail "unattended $1: the message closed long before its time"
+  ended "unattended $1" 1
+  unset PRINTER
 }
 
 deleted_cycle() {
@@ -162,20 +185,26 @@ deleted_cycle() {
   dismiss_message "deleted $1"
   ended "deleted $1" 1
   unset PRINTER
+  grep -q '^vexlan: .*"SOAK_D".*no longer exists' "$work/app.err" ||
+    fail "deleted $1: stderr does not say the queue is gone: $(grep '^vexlan: ' "$work/app.err")"
 }
 
 # The preview of a text block of 100,000 two-character lines stretched to
-# about 4,000 units wide each is drawn and closed in bounded time.
+# about 4,000 units wide each is drawn and closed in bounded time; zooming
+# asks for the page anew while it is still being drawn.
 awk 'BEGIN { srand(7); for (i = 0; i < 100000; i++) printf "%c%c\n", 65 + int(rand() * 26), 97 + int(rand() * 26) }' \
   >"$work/two.txt"
 stretched_cycle() {
   start "stretched $1" "[{\"type\": 2, \"rect\": [0, 0, 8000, 10], \"path\": \"$work/two.txt\", \"face\": \"Arial\"}]"
+  xdotool windowactivate --sync "$wid" 2>/dev/null || true
+  xdotool key alt+i alt+i
   wmctrl -i -c "$wid"
   ended "stretched $1" 0
 }
 
 kinds=(close print cancel refused deleted)
-[ -z "$long" ] || kinds+=(stretched)
+[ -z "$long" ] || kinds+=(stretched unattended)
+[ -z "$only" ] || IFS=, read -r -a kinds <<<"$only"
 # Each cycle runs in a subshell, so that one failing cycle is counted and
 # the others still run; a program it leaves running is ended.
 declare -A passed
@@ -193,7 +222,7 @@ summary=""
 for k in "${kinds[@]}"; do summary+=" $k ${passed[$k]:-0}/$cycles"; done
 echo "soak: cycles passed:$summary in $((SECONDS - begin)) s"
 
-if [ -n "$long" ]; then
+if [ -n "$long" ] && [ -z "$only" ]; then
   bash "$here/bounded_pages.sh" --long || fail "bounded_pages.sh --long"
 fi
 [ "$failed" = 0 ] || fail "$failed cycles failed"

@@ -266,6 +266,29 @@ TEST_F(PrintExitCycle, PrintThatCannotStartEndsWithFailure)
     EXPECT_EQ(m_closed, 1);
 }
 
+// Nobody answers the failure's message: it counts down, closes itself, and
+// the program ends as if it had been confirmed.
+TEST_F(PrintExitCycle, UnansweredFailureMessageClosesItself)
+{
+    Start();
+    m_view->SetFailureMessageLength(std::chrono::milliseconds(1500));
+    const QString out = QString::fromStdString(m_dir.file("missing-dir/out.pdf"));
+    QString button;
+    ModalWatcher watcher([&](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            button = box->button(QMessageBox::Ok)->text();
+            return;
+        }
+        PrintToFile(modal, out);
+        static_cast<QPrintDialog*>(modal)->printer()->setOutputFileName(out);
+        QMetaObject::invokeMethod(modal, "done", Qt::QueuedConnection, Q_ARG(int, QDialog::Accepted));
+    }, 2);
+    ClickLater("previewPrint");
+    EXPECT_EQ(RunBounded(*m_app), 1);
+    EXPECT_TRUE(button.endsWith(QStringLiteral(" (2)"))) << button.toStdString();
+    EXPECT_EQ(m_closed, 1);
+}
+
 // The direct print command skips the dialog and needs a real queue: with
 // none, the pass is refused, nothing is printed and the program ends with a
 // failing status.
