@@ -10,15 +10,14 @@
 
 #include "app/png_output.h"
 #include "platform/atomic_file.h"
-#include "platform/qt/atomic_file_device.h"
 #include "platform/trace_dc.h"
 #include "view/page_painter.h"
 #include "view/page_renderer.h"
 #include "view/page_setup.h"
+#include "view/pdf_page.h"
 
 #include <QPageLayout>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <cmath>
 #include <cstdio>
@@ -67,28 +66,10 @@ int RunTrace(const CPageItemArray& items)
 
 int RunPdf(const CPageItemArray& items, const std::string& file)
 {
-    // Qt's PDF engine ignores failed writes: the device remembers them, and
-    // only a file whose every write succeeded is renamed into place.
-    CAtomicFileDevice out(file);
-    if (!out.Open())
-        return Fail("cannot write PDF file " + file + ": " + out.Reason());
-    bool complete = false;
-    {
-        QPdfWriter writer(&out);
-        writer.setCreator(QStringLiteral("Vexlan"));
-        writer.setResolution(1200);
-        writer.setPageLayout(OutputPageLayout());
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return Fail("cannot write PDF file " + file);
-        complete = PaintPage(painter, items);
-        if (!painter.end())
-            return Fail("cannot write PDF file " + file);
-    }
-    if (!complete)
-        return Fail("cannot write PDF file " + file + ": the page could not be drawn completely (out of memory)");
-    if (!out.Commit())
-        return Fail("cannot write PDF file " + file + ": " + out.Reason());
+    const PdfPageSetup setup{OutputPageLayout(), 1200, QString(), QStringLiteral("Vexlan")};
+    QString error;
+    if (!WritePdfPageIfComplete(file, setup, [&items](QPainter& painter) { return PaintPage(painter, items); }, error))
+        return Fail(error.toStdString());
     return 0;
 }
 

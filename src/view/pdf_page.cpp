@@ -1,11 +1,11 @@
 // Writing one page as a PDF file (see pdf_page.h).
 #include "view/pdf_page.h"
 
+#include "platform/cairo/cairo_pdf_device.h"
 #include "platform/qt/atomic_file_device.h"
 
 #include <QFile>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 
 namespace vexlan {
@@ -23,34 +23,35 @@ PdfPageSetup PdfPageSetupOf(const QPrinter& printer)
 bool WritePdfPage(const QString& path, const PdfPageSetup& setup,
                   const std::function<void(QPainter&)>& drawPage, QString& error)
 {
-    CAtomicFileDevice file(QFile::encodeName(path).toStdString());
-    const auto failed = [&](const char* what) {
-        error = QStringLiteral("%1 \"%2\": %3").arg(QLatin1String(what), path, QString::fromLocal8Bit(file.Reason().c_str()));
+    return WritePdfPageIfComplete(QFile::encodeName(path).toStdString(), setup, [&drawPage](QPainter& painter) {
+        drawPage(painter);
+        return true;
+    }, error);
+}
+
+bool WritePdfPageIfComplete(const std::string& path, const PdfPageSetup& setup,
+                            const std::function<bool(QPainter&)>& drawPage, QString& error)
+{
+    CAtomicFileDevice file(path);
+    const auto failed = [&](const QString& reason) {
+        error = QStringLiteral("cannot write PDF file \"%1\": %2").arg(QFile::decodeName(QByteArray::fromStdString(path)), reason);
         return false;
     };
     if (!file.Open())
-        return failed("cannot create");
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(setup.resolution);
-        writer.setTitle(setup.title);
-        writer.setCreator(setup.creator);
-        if (!setup.layout.isValid() || !writer.setPageLayout(setup.layout)) {
-            error = QStringLiteral("the page layout cannot be used for \"%1\"").arg(path);
-            return false;
-        }
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            error = QStringLiteral("cannot start a PDF in \"%1\"").arg(path);
-            return false;
-        }
-        drawPage(painter);
-        if (!painter.end()) {
-            error = QStringLiteral("cannot finish the PDF in \"%1\"").arg(path);
-            return false;
-        }
-    }
-    return file.Commit() || failed("cannot write");
+        return failed(QString::fromLocal8Bit(file.Reason().c_str()));
+    CCairoPdfDevice device(file, setup.layout, setup.resolution);
+    QPainter painter;
+    if (!device.IsValid() || !painter.begin(&device))
+        return failed(QStringLiteral("the page layout or resolution cannot be used"));
+    device.SetMetadata(setup.title, setup.creator);
+    const bool complete = drawPage(painter);
+    painter.end();
+    if (!complete)
+        return failed(QStringLiteral("the page could not be drawn completely (out of memory)"));
+    QString reason;
+    if (!device.Finish(reason))
+        return failed(file.Reason().empty() ? reason : QString::fromLocal8Bit(file.Reason().c_str()));
+    return file.Commit() || failed(QString::fromLocal8Bit(file.Reason().c_str()));
 }
 
 } // namespace vexlan

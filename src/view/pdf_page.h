@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 class QPainter;
 class QPrinter;
@@ -26,8 +27,15 @@ PdfPageSetup PdfPageSetupOf(const QPrinter& printer);
 // Calls `drawPage` once with a painter on a one-page PDF and writes it to
 // `path` through a temporary file beside it. Returns false with `error` set
 // (and `path` untouched) when the PDF cannot be started or any step of
-// writing it fails.
+// writing it fails. The PDF is cairo's (CCairoPdfDevice): pictures whose
+// JPEG data is known are embedded as that data, text stays text.
 bool WritePdfPage(const QString& path, const PdfPageSetup& setup,
                   const std::function<void(QPainter&)>& drawPage, QString& error);
+
+// The same with the path as bytes, for a drawing that can end early: when
+// `drawPage` returns false the page is incomplete and nothing is written
+// (`error` says so).
+bool WritePdfPageIfComplete(const std::string& path, const PdfPageSetup& setup,
+                            const std::function<bool(QPainter&)>& drawPage, QString& error);
 
 } // namespace vexlan

@@ -1,7 +1,7 @@
-// CAtomicFileDevice: a write-only QIODevice over CAtomicFile, for Qt
-// writers that take a device (QPdfWriter). Qt's PDF engine does not look at
-// the results of its writes, so the device remembers the first failure
-// itself; Commit() refuses to put a file in place after one.
+// CAtomicFileDevice: a write-only QIODevice over CAtomicFile, for writers
+// that take a device (the PDF device). A writer may not look at the results
+// of its writes, so the device remembers the first failure itself;
+// Commit() refuses to put a file in place after one.
 #pragma once
 
 #include "platform/atomic_file.h"

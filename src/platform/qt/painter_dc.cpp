@@ -9,6 +9,7 @@
 #include "platform/qt/painter_dc.h"
 
 #include "platform/qt/draw_text_string.h"
+#include "platform/qt/pdf_sink.h"
 
 #include <QGlyphRun>
 #include <QImage>
@@ -607,7 +608,26 @@ void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
     if (glyphs && !op.outlines) {
         painter.setPen(Qt::black);
         painter.setTransform(op.place, true);
-        line.draw(&painter, QPointF(0, -line.ascent()));
+        const QPointF origin(0, -line.ascent());
+        if (auto* sink = dynamic_cast<CPdfSink*>(painter.device())) {
+            // A PDF keeps the runs as text in their fonts; the painter
+            // still draws them, for its clip and the underlines, which it
+            // draws from the point it is given: each run is placed there
+            // with positions from its first glyph.
+            const QList<QGlyphRun> runs = line.glyphRuns();
+            for (QGlyphRun run : runs) {
+                QList<QPointF> at = run.positions();
+                const QPointF first = at.isEmpty() ? QPointF() : at.first();
+                for (QPointF& p : at)
+                    p -= first;
+                run.setPositions(at);
+                sink->ExpectGlyphRun(run, origin + first);
+                painter.drawGlyphRun(origin + first, run);
+            }
+            sink->ExpectNothing();
+        } else {
+            line.draw(&painter, origin);
+        }
     } else if (glyphs) {
         // Far-off or long stretched text: take the glyph outlines and place
         // them in double precision (far off: keep only what lies on the
@@ -739,6 +759,20 @@ CPainterDC::ImageCut CPainterDC::CutOut(const ImageOp& op, const QRectF& area)
 
 void CPainterDC::PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area)
 {
+    // A PDF takes a whole picture drawn as it is from the producer's JPEG
+    // data, when known (the device draws it in place of this image).
+    auto* sink = dynamic_cast<CPdfSink*>(painter.device());
+    if (sink != nullptr && !op.invert && op.sx0 == 0 && op.sy0 == 0 && op.sw == op.imageW && op.sh == op.imageH &&
+        sink->ExpectStoredJpeg(op.bits, QSize(op.imageW, op.imageH), op.mirrorX, op.mirrorY)) {
+        QImage placeholder(1, 1, QImage::Format_RGB32);
+        placeholder.fill(Qt::white);
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, op.smooth);
+        painter.drawImage(op.dest, placeholder);
+        painter.restore();
+        sink->ExpectNothing();
+        return;
+    }
     const ImageCut cut = CutOut(op, m_raster ? area.intersected(DeviceBounds()) : DeviceBounds());
     if (cut.empty())
         return;
