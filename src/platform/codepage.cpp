@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
+#include <memory>
 #include <strings.h>
 
 namespace vexlan {
@@ -117,6 +118,101 @@ void ConvertPieces(std::string_view in, const char* from, const char* to, const 
         }
     }
     iconv_close(cd);
+}
+
+// Code page 936 to Unicode through a table that iconv fills once with its
+// own conversion of every single byte and of every pair after a lead byte:
+// the same result as converting through iconv (its GBK is stateless and
+// looks at no more than two bytes), many times faster on long texts.
+class GbkTable {
+public:
+    static constexpr char32_t kNone = 0xFFFFFFFF;
+
+    // The table, or null when iconv cannot convert code page 936.
+    static const GbkTable* Get()
+    {
+        static const std::unique_ptr<GbkTable> table = Make();
+        return table.get();
+    }
+    char32_t Single(unsigned char b) const { return m_single[b]; }
+    char32_t Pair(unsigned char lead, unsigned char trail) const { return m_pairs[(lead - 0x81u) * 256u + trail]; }
+
+private:
+    static std::unique_ptr<GbkTable> Make()
+    {
+        iconv_t cd = iconv_open("UTF-32LE", "CP936");
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return nullptr;
+        // One character from all of `n` bytes, or kNone.
+        const auto one = [cd](unsigned char b0, unsigned char b1, std::size_t n) {
+            char in[2] = {static_cast<char>(b0), static_cast<char>(b1)};
+            unsigned char out[8];
+            char* src = in;
+            char* dst = reinterpret_cast<char*>(out);
+            std::size_t left = n, room = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(cd, &src, &left, &dst, &room) == static_cast<std::size_t>(-1) || left != 0 || room != 4)
+                return kNone;
+            return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | uint32_t(out[3]) << 24);
+        };
+        auto t = std::make_unique<GbkTable>();
+        for (unsigned b = 0; b < 256; ++b)
+            t->m_single[b] = one(static_cast<unsigned char>(b), 0, 1);
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead)
+            for (unsigned trail = 0; trail < 256; ++trail)
+                t->m_pairs[(lead - 0x81u) * 256u + trail] =
+                    one(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail), 2);
+        iconv_close(cd);
+        return t;
+    }
+
+    char32_t m_single[256];
+    char32_t m_pairs[126 * 256];
+};
+
+// Code page 936 to UTF-8 by the table, in pieces of at most 4 KiB: a lead
+// byte with a trail byte that makes a character takes both; any other byte
+// that is no character alone (a lead byte among them) becomes U+FFFD.
+void GbkPieces(const GbkTable& table, std::string_view in, const PieceSink& piece)
+{
+    char buf[4096];
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < in.size();) {
+        const auto b = static_cast<unsigned char>(in[i]);
+        char32_t c = GbkTable::kNone;
+        if (IsLeadByte(b, CP_GBK)) {
+            if (i + 1 < in.size())
+                c = table.Pair(b, static_cast<unsigned char>(in[i + 1]));
+            i += c != GbkTable::kNone ? 2 : 1;
+        } else {
+            c = table.Single(b);
+            ++i;
+        }
+        if (c == GbkTable::kNone || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = 0xFFFD;
+        if (used + 4 > sizeof buf) {
+            if (!piece(std::string_view(buf, used)))
+                return;
+            used = 0;
+        }
+        if (c < 0x80) {
+            buf[used++] = static_cast<char>(c);
+        } else if (c < 0x800) {
+            buf[used++] = static_cast<char>(0xC0 | c >> 6);
+            buf[used++] = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            buf[used++] = static_cast<char>(0xE0 | c >> 12);
+            buf[used++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            buf[used++] = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            buf[used++] = static_cast<char>(0xF0 | c >> 18);
+            buf[used++] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            buf[used++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            buf[used++] = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    if (used > 0)
+        piece(std::string_view(buf, used));
 }
 
 std::string Convert(const std::string& in, const char* from, const char* to, const char* bad)
@@ -285,6 +381,8 @@ void AnsiToUtf8Pieces(std::string_view bytes, int codePage, const PieceSink& pie
 {
     if (codePage == CP_UTF8)
         Utf8Pieces(bytes, piece);
+    else if (const GbkTable* gbk = codePage == CP_GBK ? GbkTable::Get() : nullptr)
+        GbkPieces(*gbk, bytes, piece);
     else
         ConvertPieces(bytes, IconvName(codePage), "UTF-8", "\xEF\xBF\xBD", piece);
 }

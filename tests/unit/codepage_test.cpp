@@ -5,7 +5,9 @@
 #include <QStringDecoder>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <iconv.h>
 #include <optional>
 #include <random>
 #include <string>
@@ -244,6 +246,34 @@ TEST(CodePage, AnsiToUtf8NeverGivesInvalidUtf8)
             ASSERT_TRUE(IsValidUtf8(out)) << "code page " << cp << " round " << round;
         }
     }
+}
+
+TEST(CodePage, Gbk936IsIconvsConversion)
+{
+    // Every byte and byte pair, alone and between ASCII: the conversion is
+    // iconv's, with each byte it refuses replaced.
+    iconv_t cd = iconv_open("UTF-8", "CP936");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    const auto iconvs = [cd](std::string in) {
+        std::string out;
+        char* src = in.data();
+        std::size_t left = in.size();
+        while (left > 0) {
+            char buf[64], *dst = buf;
+            std::size_t room = sizeof buf;
+            const bool failed = iconv(cd, &src, &left, &dst, &room) == static_cast<std::size_t>(-1);
+            out.append(buf, static_cast<std::size_t>(dst - buf));
+            if (failed && errno != E2BIG)
+                out += kReplacement, ++src, --left, iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+        return out;
+    };
+    for (int a = 0; a < 256; ++a)
+        for (int b = -1; b < 256; ++b) {
+            const std::string s = b < 0 ? std::string(1, char(a)) : std::string{char(a), char(b)};
+            ASSERT_EQ(AnsiToUtf8("a" + s + "a", CP_GBK), iconvs("a" + s + "a")) << a << " " << b;
+        }
+    iconv_close(cd);
 }
 
 TEST(CodePage, AnsiToUtf8PiecesAreWholeCharacters)
