@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Hostile pages against the window-less outputs: makes each page's job with
-# vexlan-job and times --pdf and --png at the asked resolutions, one line per
-# run (seconds, exit status, output size). Every run is cut off after LIMIT
-# seconds, so a page that does not end shows as "timeout".
+# vexlan-job and times --trace, --pdf and --png at the asked resolutions, one
+# line per run (seconds, peak resident set, exit status, output size). Every
+# run is cut off after LIMIT seconds, so a page that does not end shows as
+# "timeout".
 #
 # usage: hostile_pages.sh VEXLAN VEXLAN_JOB [DPI ...]   (default DPI: 150 2400)
 #   PAGES="stretched frames"  runs only the named pages
 #   LIMIT=60                  seconds before a run is cut off
+#   PREVIEW=path/to/preview_page_bench  also times the preview's drawing
+#                             (recorded at 1200 dpi and replayed, and drawn
+#                             at screen size; built with -DVEXLAN_BUILD_BENCH=ON)
+#   LONG=1                    adds the pages of one 200 MB line (.txt in the
+#                             code page's ASCII, and in GBK double bytes)
 set -euo pipefail
 bin="$1" tool="$2"
 shift 2
@@ -46,6 +52,16 @@ def jpeg(name, w, h):
 def block(rect, path, face="Arial"):
     return {"type": 2, "rect": rect, "path": path, "face": face}
 
+def long_text(name, unit, lines=1):
+    # 200 MB in `lines` lines, written a megabyte at a time.
+    with open(os.path.join(d, name), "wb") as f:
+        chunk = unit * (1000000 // len(unit))
+        for i in range(200):
+            f.write(chunk)
+            if (i + 1) % (200 // lines) == 0:
+                f.write(b"\n")
+    return os.path.join(d, name)
+
 two = text_file("two.txt", ["".join(rnd.choice(letters) for _ in range(2)) for _ in range(100000)])
 one = text_file("one.txt", [rnd.choice(letters) for _ in range(100000)])
 cjk = text_file("cjk.txt", ["".join(rnd.choice("打印输出示例发货单品名") for _ in range(2)) for _ in range(50000)])
@@ -80,32 +96,48 @@ pages = {
               [{"type": 1, "rect": [(i % 100) * 210, (i // 100) * 297, (i % 100) * 210 + 200, (i // 100) * 297 + 290],
                 "path": small, "invert": 0, "keepAspect": 1} for i in range(10000)],
 }
+if os.environ.get("LONG"):
+    # Text at the block's default width (the line is far longer than its
+    # rectangle is wide in units): glyphs three quarters of the slot high.
+    pages["long-line"] = [block([1000, 1000, 20000, 28000], long_text("line.txt", b"x"))]
+    # Characters 10 units wide (the rectangle is 2e9 wide): about 2,000 show.
+    pages["long-line-gbk"] = [block([0, 1000, 2000000000, 1600], long_text("gbk.txt", "\u4e2d\u6587a".encode("gbk")), "宋体")]
+    # 200 lines of 1 MB, characters 20 units wide.
+    pages["long-lines"] = [block([0, 0, 20000000, 29700], long_text("lines.txt", b"Wi ", 200))]
 for name, items in pages.items():
     with open(os.path.join(d, name + ".json"), "w", encoding="utf-8") as f:
         json.dump(items, f, ensure_ascii=False)
 PY
 
-run() { # label, then the vexlan options; prints wall and CPU seconds
-    local label="$1" st times real user sys size
+run() { # label, then the vexlan options; prints wall and CPU seconds, peak MiB
+    local label="$1" st real user sys kib size
     shift
     rm -f "$work/out"
-    times=$( { TIMEFORMAT='%R %U %S'; time {
-        timeout "$limit" "$bin" --job "$work/job.set" --keep-job "$@" >/dev/null 2>"$work/err"
-        echo $? >"$work/status"; }; } 2>&1 )
-    st=$(cat "$work/status")
+    st=0
+    /usr/bin/time -f '%e %U %S %M' -o "$work/time" timeout "$limit" "$bin" --job "$work/job.set" --keep-job "$@" \
+        >/dev/null 2>"$work/err" || st=$?
     [ "$st" != 124 ] || st=timeout
-    read -r real user sys <<<"$times"
+    read -r real user sys kib < <(tail -1 "$work/time")
     size=$(stat -c %s "$work/out" 2>/dev/null || echo -)
-    printf '%-14s %-9s %7.2f s wall %7.2f s cpu  status %-7s %s bytes\n' "$page" "$label" "$real" \
-        "$(echo "$user + $sys" | bc)" "$st" "$size"
+    printf '%-14s %-9s %7.2f s wall %7.2f s cpu %6d MiB  status %-7s %s bytes\n' "$page" "$label" "$real" \
+        "$(echo "$user + $sys" | bc)" $((kib / 1024)) "$st" "$size"
+}
+
+preview() { # the preview's drawing, by preview_page_bench
+    local line
+    line=$(timeout "$limit" "$PREVIEW" "$work/job.set" 2>/dev/null) || line="status $? (timeout after $limit s: 124)"
+    printf '%-14s %-9s %s\n' "$page" preview "$line"
 }
 
 for json in "$work"/*.json; do
     page="$(basename "$json" .json)"
     if [ -n "${PAGES:-}" ] && [[ " $PAGES " != *" $page "* ]]; then continue; fi
+    # The GBK pages are read in code page 936 (and their faces written in it).
+    if [[ "$page" == *-gbk ]]; then export VEXLAN_CODEPAGE=936; else unset VEXLAN_CODEPAGE; fi
     "$tool" build "$json" -o "$work/job.set" >/dev/null
     run trace --trace
     run pdf --pdf "$work/out"
+    [ -z "${PREVIEW:-}" ] || preview
     for dpi in "${dpis[@]}"; do
         run "png $dpi" --png "$work/out" --dpi "$dpi"
     done

@@ -6,10 +6,12 @@
 #              and --png --dpi 150 each end with status 0 within 10 s of
 #              processor time (a busy machine stretches wall time; a run
 #              still going after three times that is cut off and fails).
+#   long line  a .txt of one 4 MB line, glyphs three quarters of the slot
+#              high (only its start can show): loading it (--dump-items),
+#              --trace, --pdf and --png --dpi 150 each within 10 s, peaking
+#              below twice the text's size plus 100 MB.
 # With --long (soak.sh's long form runs it) also:
-#   long line  a .txt of one 200 MB line: loading it (--dump-items) peaks
-#              below twice the text's size plus 100 MB, --trace and --pdf
-#              below six times it, each within 60 s of processor time;
+#   long line  the same of a 200 MB line, and --png --dpi 2400 too;
 #   big images twelve records naming one packed uniform 16000 x 16000 JPEG:
 #              --trace ends with status 0 and peaks below 1.2 GiB (the
 #              page's image budget, with the same file decoded once).
@@ -51,15 +53,27 @@ run "stretched --pdf" 10 --pdf "$work/out.pdf" && { [ -s "$work/out.pdf" ] || fa
 run "stretched --png" 10 --png "$work/out.png" --dpi 150 && { [ -s "$work/out.png" ] || fail "stretched --png: no file"; }
 rm -f "$work/two.txt" "$work/out.pdf" "$work/out.png"
 
-if [ -n "$long" ]; then
-  head -c 200000000 /dev/zero | tr '\0' 'x' >"$work/line.txt"
+# long_line MB DPI...: a block of one line of MB megabytes on every output
+# (--png at each DPI), each within 10 s and below twice the text plus 100 MB.
+long_line() {
+  local mb=$1 dpi
+  shift
+  head -c $((mb * 1000000)) /dev/zero | tr '\0' 'x' >"$work/line.txt"
   build "[{\"type\": 2, \"rect\": [1000, 1000, 20000, 28000], \"path\": \"$work/line.txt\", \"face\": \"Arial\"}]"
-  # mb_below NAME N: the last run peaked below N times the text plus 100 MB.
-  mb_below() { [ "$peak_kb" -lt $(((${2} * 200000000 + 100 * 1048576) / 1024)) ] || fail "$1: peak $((peak_kb / 1024)) MB"; }
-  run "200 MB line --dump-items" 60 --dump-items && mb_below "200 MB line, loading" 2
-  run "200 MB line --trace" 60 --trace && mb_below "200 MB line --trace" 6
-  run "200 MB line --pdf" 60 --pdf "$work/out.pdf" && mb_below "200 MB line --pdf" 6
-  rm -f "$work/line.txt"
+  # bounded NAME: the last run peaked below twice the text plus 100 MB.
+  bounded() { [ "$peak_kb" -lt $(((2 * mb * 1000000 + 100 * 1048576) / 1024)) ] || fail "$1: peak $((peak_kb / 1024)) MB"; }
+  run "$mb MB line --dump-items" 10 --dump-items && bounded "$mb MB line, loading"
+  run "$mb MB line --trace" 10 --trace && bounded "$mb MB line --trace"
+  run "$mb MB line --pdf" 10 --pdf "$work/out.pdf" && bounded "$mb MB line --pdf"
+  for dpi in "$@"; do
+    run "$mb MB line --png --dpi $dpi" 10 --png "$work/out.png" --dpi "$dpi" && bounded "$mb MB line --png --dpi $dpi"
+  done
+  rm -f "$work/line.txt" "$work/out.pdf" "$work/out.png"
+}
+long_line 4 150
+
+if [ -n "$long" ]; then
+  long_line 200 150 2400
 
   if command -v cjpeg >/dev/null; then
     python3 -c '
