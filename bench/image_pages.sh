@@ -8,6 +8,7 @@
 #   djpeg of each of the page's JPEGs to /dev/null, one after another
 #   vexlan --print of the photo page to a held queue of a private scheduler
 #     (root only: the spool's time and its JPEGs)
+#   the preview of the blank and photo pages under Xvfb: start to painted page
 #   headless chromium printing an equivalent HTML page to PDF (if installed)
 # and prints the medians, the ratios, the PDF size against the JPEG bytes,
 # whether `pdfimages -all` gives the JPEGs back byte for byte, and a table of

@@ -109,6 +109,7 @@ private:
     std::map<int, UINT> m_timers;       // Qt timer id -> identifier
     CPrintPreview* m_pPreview = nullptr;
     CPreviewRenderer* m_pRenderer = nullptr; // the preview's page, while the preview is shown
+    bool m_bPaintReported = false;      // VEXLAN_REPORT_PAINT's line has been written
     QString m_strPrinterName;
     std::chrono::milliseconds m_failureMessageLength = kFailureMessageLength;
 };
