@@ -43,10 +43,12 @@ public:
     JsonLine& Text(const char* key, std::string_view bytes)
     {
         Key(key);
-        // Streaming: room for a flush's worth and the largest escaped piece
-        // (4 KiB, six bytes each at most), taken before anything is written,
-        // so that no allocation can fail half way through the line.
-        m_s.reserve(m_out != nullptr ? kFlushAt + 32 * 1024 : m_s.size() + bytes.size() + 64);
+        // Streaming: room for the whole escaped text (six bytes a byte at
+        // most) or for a flush's worth and the largest escaped piece (4 KiB),
+        // taken before anything is written, so that no allocation can fail
+        // half way through the line.
+        const std::size_t most = std::min(6 * bytes.size(), kFlushAt + 32 * 1024);
+        m_s.reserve(m_s.size() + (m_out != nullptr ? most : bytes.size()) + 64);
         m_s.push_back('"');
         AnsiToUtf8Pieces(bytes, AnsiCodePage(), [this](std::string_view piece) {
             AppendJsonEscaped(m_s, piece);
