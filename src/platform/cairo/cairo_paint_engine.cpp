@@ -334,20 +334,11 @@ void CCairoPaintEngine::drawImage(const QRectF& r, const QImage& image, const QR
         return;
     cairo_save(m_cr);
     if (jpeg.surface != nullptr) {
-        // The stored JPEG in place of the image, mirrored as announced.
-        const double w = cairo_image_surface_get_width(jpeg.surface);
-        const double h = cairo_image_surface_get_height(jpeg.surface);
-        cairo_translate(m_cr, r.x(), r.y());
-        cairo_scale(m_cr, r.width() / w, r.height() / h);
-        if (jpeg.mirrorX) {
-            cairo_translate(m_cr, w, 0);
-            cairo_scale(m_cr, -1, 1);
-        }
-        if (jpeg.mirrorY) {
-            cairo_translate(m_cr, 0, h);
-            cairo_scale(m_cr, 1, -1);
-        }
-        PaintSurface(jpeg.surface, QPointF(0, 0), QRectF(0, 0, w, h));
+        // The stored JPEG (on its one-pixel carrier) in place of the image,
+        // mirrored as announced.
+        cairo_translate(m_cr, r.x() + (jpeg.mirrorX ? r.width() : 0), r.y() + (jpeg.mirrorY ? r.height() : 0));
+        cairo_scale(m_cr, jpeg.mirrorX ? -r.width() : r.width(), jpeg.mirrorY ? -r.height() : r.height());
+        PaintSurface(jpeg.surface, QPointF(0, 0), QRectF(0, 0, 1, 1));
         cairo_restore(m_cr);
         return;
     }
@@ -437,12 +428,14 @@ cairo_surface_t* CCairoPaintEngine::JpegSurface(const StoredJpeg& jpeg)
     const auto known = m_jpegs.find(jpeg.bytes.get());
     if (known != m_jpegs.end())
         return known->second;
-    if (jpeg.width <= 0 || jpeg.height <= 0 || jpeg.width > 32767 || jpeg.height > 32767 || jpeg.bytes->empty())
+    if (jpeg.width <= 0 || jpeg.height <= 0 || jpeg.bytes->empty())
         return nullptr;
-    // Cairo writes the JPEG data as the image; the surface's own pixels
-    // are read only if the image had to be drawn some other way, and stay
-    // untouched (allocated, never written) otherwise.
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, jpeg.width, jpeg.height);
+    // Cairo's PDF surface writes the JPEG data as the image (its size from
+    // the JPEG) into the unit square of the surface that carries it, so the
+    // carrier is one pixel: cairo copies a surface it was given when the
+    // surface goes, and a carrier of the picture's size would cost its
+    // whole size then (its pixels are never read while the data is there).
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
     auto* data = new std::shared_ptr<const std::vector<uint8_t>>(jpeg.bytes);
     auto* id = new std::string("vexlan-jpeg-" + std::to_string(reinterpret_cast<uintptr_t>(jpeg.bytes.get())));
     const bool ok =

@@ -47,9 +47,11 @@ CCairoPdfDevice::~CCairoPdfDevice()
     if (m_cr != nullptr)
         cairo_destroy(m_cr);
     if (m_surface != nullptr) {
-        m_writeFailed = m_writeFailed || !m_finished; // an unfinished page is not written out
+        m_writeFailed = true; // an unfinished page is not written out
         cairo_surface_destroy(m_surface);
     }
+    if (m_engine)
+        m_engine->ReleaseImages(); // after the surface, as in Finish()
 }
 
 cairo_status_t CCairoPdfDevice::Write(void* closure, const unsigned char* data, unsigned int length)
@@ -74,11 +76,10 @@ void CCairoPdfDevice::SetMetadata(const QString& title, const QString& creator)
 
 bool CCairoPdfDevice::Finish(QString& error)
 {
-    if (m_cr == nullptr || m_finished) {
+    if (m_cr == nullptr) {
         error = QStringLiteral("the PDF could not be started");
         return false;
     }
-    m_finished = true;
     const cairo_status_t drawn = cairo_status(m_cr);
     cairo_destroy(m_cr);
     m_cr = nullptr;
@@ -86,6 +87,11 @@ bool CCairoPdfDevice::Finish(QString& error)
     // the fonts and images, the cross-reference table.
     cairo_surface_finish(m_surface);
     const cairo_status_t written = cairo_surface_status(m_surface);
+    // The surface goes before the pictures: while its recording of the page
+    // lives, a picture let go is copied for it first (48 MB of untouched
+    // pages for a 12-megapixel JPEG's stand-in surface).
+    cairo_surface_destroy(m_surface);
+    m_surface = nullptr;
     const bool outOfMemory = m_engine->Failed();
     m_engine->ReleaseImages();
     if (m_writeFailed)

@@ -65,7 +65,6 @@ private:
     cairo_t* m_cr = nullptr;
     std::unique_ptr<CCairoPaintEngine> m_engine;
     bool m_writeFailed = false;
-    bool m_finished = false;
 };
 
 } // namespace vexlan
