@@ -60,8 +60,9 @@ public:
 
     // True when an image could not be drawn for want of memory.
     bool Failed() const { return m_failed; }
-    // Lets go of the pictures cairo was given. Call after the document is
-    // finished: until then cairo reads them when it writes the page.
+    // Lets go of the pictures cairo was given. Call after the PDF surface
+    // is destroyed: until it is finished cairo reads them to write the
+    // page, and until it is gone cairo copies a picture that goes.
     void ReleaseImages() noexcept;
 
 private:
