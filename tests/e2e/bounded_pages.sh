@@ -6,12 +6,13 @@
 #              and --png --dpi 150 each end with status 0 within 10 s of
 #              processor time (a busy machine stretches wall time; a run
 #              still going after three times that is cut off and fails).
-#   long line  a .txt of one 4 MB line, glyphs three quarters of the slot
-#              high (only its start can show): loading it (--dump-items),
-#              --trace, --pdf and --png --dpi 150 each within 10 s, peaking
-#              below twice the text's size plus 100 MB.
+#   long line  a .txt of one 4 MB line of digits, glyphs three quarters of
+#              the slot high (only its start can show): loading it
+#              (--dump-items), --trace, --pdf and --png --dpi 150 each
+#              within 10 s, peaking below twice the text's size plus 100 MB.
 # With --long (soak.sh's long form runs it) also:
-#   long line  the same of a 200 MB line, and --png --dpi 2400 too;
+#   long line  the same of a 200 MB line of letters, and --png --dpi 2400
+#              too;
 #   big images twelve records naming one packed uniform 16000 x 16000 JPEG:
 #              --trace ends with status 0 and peaks below 1.2 GiB (the
 #              page's image budget, with the same file decoded once).
@@ -53,12 +54,13 @@ run "stretched --pdf" 10 --pdf "$work/out.pdf" && { [ -s "$work/out.pdf" ] || fa
 run "stretched --png" 10 --png "$work/out.png" --dpi 150 && { [ -s "$work/out.png" ] || fail "stretched --png: no file"; }
 rm -f "$work/two.txt" "$work/out.pdf" "$work/out.png"
 
-# long_line MB DPI...: a block of one line of MB megabytes on every output
-# (--png at each DPI), each within 10 s and below twice the text plus 100 MB.
+# long_line MB CHAR DPI...: a block of one line of MB megabytes of CHAR on
+# every output (--png at each DPI), each within 10 s and below twice the text
+# plus 100 MB.
 long_line() {
-  local mb=$1 dpi
-  shift
-  head -c $((mb * 1000000)) /dev/zero | tr '\0' 'x' >"$work/line.txt"
+  local mb=$1 char=$2 dpi
+  shift 2
+  head -c $((mb * 1000000)) /dev/zero | tr '\0' "$char" >"$work/line.txt"
   build "[{\"type\": 2, \"rect\": [1000, 1000, 20000, 28000], \"path\": \"$work/line.txt\", \"face\": \"Arial\"}]"
   # bounded NAME: the last run peaked below twice the text plus 100 MB.
   bounded() { [ "$peak_kb" -lt $(((2 * mb * 1000000 + 100 * 1048576) / 1024)) ] || fail "$1: peak $((peak_kb / 1024)) MB"; }
@@ -70,10 +72,10 @@ long_line() {
   done
   rm -f "$work/line.txt" "$work/out.pdf" "$work/out.png"
 }
-long_line 4 150
+long_line 4 7 150 # digits: no strong character tells the line's direction
 
 if [ -n "$long" ]; then
-  long_line 200 150 2400
+  long_line 200 x 150 2400
 
   if command -v cjpeg >/dev/null; then
     python3 -c '

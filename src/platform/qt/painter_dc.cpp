@@ -96,11 +96,17 @@ qsizetype ShownLength(const QString& text, const QFont& font, double hiddenFrom)
     return at <= text.size() ? at : -1;
 }
 
-// True when the text is laid out left to right in its own order whatever
-// follows it: its first strong character is left-to-right (and so sets the
-// paragraph's direction) and nothing in it is right-to-left, an Arabic
-// digit, or a directional embedding, override or isolate.
-bool StaysLeftToRight(const QString& s)
+// How a text is ordered within a longer line, by its characters' bidi
+// classes. Right-to-left runs and explicit embeddings, overrides and
+// isolates reorder; without them the line's first strong character sets
+// the paragraph's direction.
+enum class TextOrder {
+    LeftToRight, // first strong character left-to-right: laid out in its own order whatever follows
+    Neutral,     // no strong character: what follows decides
+    Reordered,   // right-to-left characters, Arabic digits or explicit controls
+};
+
+TextOrder OrderOf(const QString& s)
 {
     bool strongL = false;
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -114,12 +120,12 @@ bool StaysLeftToRight(const QString& s)
         case QChar::DirR: case QChar::DirAL: case QChar::DirAN: case QChar::DirLRE: case QChar::DirLRO:
         case QChar::DirRLE: case QChar::DirRLO: case QChar::DirPDF: case QChar::DirLRI: case QChar::DirRLI:
         case QChar::DirFSI: case QChar::DirPDI:
-            return false;
+            return TextOrder::Reordered;
         default:
             break;
         }
     }
-    return strongL;
+    return strongL ? TextOrder::LeftToRight : TextOrder::Neutral;
 }
 
 Qt::PenStyle ToQtPenStyle(int style)
@@ -497,16 +503,19 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     // more each time, until the pen, kSettleUnits before the end of what
     // was taken, stands an em past the visible right edge (what follows
     // cannot show, and the glyphs before it are placed as in the whole
-    // line), as long as the text stays left to right (a right-to-left run
-    // is reordered as a whole). At most kMaxDrawnUnits are taken: past them
-    // a glyph of a block's font is a small fraction of a device pixel wide
-    // at any resolution this surface draws at, and Qt's text layout counts
-    // glyphs in int and fails on lines of hundreds of millions of them.
+    // line), as long as the line is left to right there (a right-to-left run
+    // is reordered as a whole; a start without strong characters is when
+    // the line is all ASCII, which holds nothing that reorders). At most
+    // kMaxDrawnUnits are taken: past them a glyph of a block's font is a
+    // small fraction of a device pixel wide at any resolution this surface
+    // draws at, and Qt's text layout counts glyphs in int and fails on lines
+    // of hundreds of millions of them.
     const bool fromLeft = !(format & (DT_CENTER | DT_RIGHT));
     // Where, in the layout's units, the text passes out of sight: an em
     // past the visible right edge, and another for a glyph reaching back.
     const double hiddenFrom = (visible.right() + 2 * roomX - box.left()) / mf.scaleX;
     qsizetype limit = fromLeft ? kFirstDrawnUnits : -1;
+    int ascii = -1; // whether the whole line is ASCII, once asked
     PrefixedString prefixed;
     for (;;) {
         bool whole = true;
@@ -515,11 +524,17 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
         if (whole || limit >= kMaxDrawnUnits)
             break;
         const qsizetype shown = ShownLength(prefixed.text, mf.font, hiddenFrom);
-        if (shown >= 0 && StaysLeftToRight(prefixed.text)) {
-            prefixed.text.truncate(shown);
-            prefixed.underlined.erase(std::lower_bound(prefixed.underlined.begin(), prefixed.underlined.end(), shown),
-                                      prefixed.underlined.end());
-            break;
+        if (shown >= 0) {
+            const TextOrder order = OrderOf(prefixed.text);
+            if (order == TextOrder::Neutral && ascii < 0)
+                ascii = std::all_of(text, text + length, [](char c) { return (c & 0x80) == 0; });
+            if (order == TextOrder::LeftToRight || (order == TextOrder::Neutral && ascii == 1)) {
+                prefixed.text.truncate(shown);
+                prefixed.underlined.erase(
+                    std::lower_bound(prefixed.underlined.begin(), prefixed.underlined.end(), shown),
+                    prefixed.underlined.end());
+                break;
+            }
         }
         limit = std::min(limit * 8, kMaxDrawnUnits);
     }
