@@ -16,6 +16,7 @@
 #include <climits>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <cstring>
 
 using namespace vexlan;
@@ -217,6 +218,42 @@ TEST(PainterDC, MirroredDestinationFlipsTheImage)
     }
     EXPECT_EQ(QColor(img.pixel(35, 5)), QColor(255, 0, 0));
     EXPECT_EQ(QColor(img.pixel(5, 5)), QColor(0, 0, 255));
+    CPageItemArray items = List({item});
+    FreePageItems(items);
+}
+
+TEST(PainterDC, ShrunkImageShowsTheSourcePixelUnderEachDevicePixelCentre)
+{
+    // Source pixel (x, y) is red x, green y; a painter scaled by 0.1 (the
+    // preview) shrinks it, mirrored or inverted, onto fractional edges.
+    std::vector<std::vector<uint32_t>> rows(40, std::vector<uint32_t>(60));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x)
+            rows[y][x] = uint32_t(x) << 16 | uint32_t(y) << 8;
+    PageItem item = Image({0, 0, 1, 1}, rows, false);
+    for (const auto& [w, h, rop] : {std::tuple{247, 163, SRCCOPY}, {-247, 163, NOTSRCCOPY}, {247, -163, SRCCOPY}}) {
+        QImage img = Page(60, 60);
+        {
+            QPainter painter(&img);
+            painter.scale(0.1, 0.1);
+            CPainterDC dc(painter);
+            dc.StretchDIBits(w > 0 ? 103 : 350, h > 0 ? 56 : 219, w, h, 0, 0, 60, 40, item.pBits, item.pBmi,
+                             DIB_RGB_COLORS, rop);
+        }
+        const uint32_t flip = rop == SRCCOPY ? 0 : 0xFFFFFF;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 60; ++x) {
+                const double u = ((x + 0.5) / 0.1 - 103) / 247, v = ((y + 0.5) / 0.1 - 56) / 163;
+                const uint32_t c = (img.pixel(x, y) ^ flip) & 0xFFFFFF;
+                if (u < 0 || u >= 1 || v < 0 || v >= 1) {
+                    EXPECT_EQ(img.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << x << "," << y;
+                    continue;
+                }
+                EXPECT_NEAR(c >> 16, (w > 0 ? u : 1 - u) * 60, 1.01) << x << "," << y << " w " << w;
+                EXPECT_NEAR(c >> 8 & 0xFF, (h > 0 ? v : 1 - v) * 40, 1.01) << x << "," << y << " h " << h;
+                EXPECT_EQ(c & 0xFF, 0u);
+            }
+    }
     CPageItemArray items = List({item});
     FreePageItems(items);
 }

@@ -193,49 +193,81 @@ void BgrRowToRgb32(const uint8_t* s, QRgb* d, int n, QRgb flip)
         *d++ = qRgb(s[2], s[1], s[0]) ^ flip;
 }
 
-// The rows [row0, row1) and columns [col0, col1) of a top-down view of the
-// DIB, as an RGB32 image; inverted when `invert`. Converted a row at a time
-// straight into place (Qt's BGR888 converter goes through a generic path
-// here, and a bottom-up DIB would need a second pass to turn it over).
-QImage DibRegion(const BITMAPINFO& bmi, const uint8_t* bits, int col0, int col1, int row0, int row1,
-                 bool invert)
-{
-    const BITMAPINFOHEADER& h = bmi.bmiHeader;
-    const int height = h.biHeight > 0 ? h.biHeight : -h.biHeight;
-    const bool bottomUp = h.biHeight > 0;
-    const uint64_t stride = DibRowBytes(h.biWidth, h.biBitCount);
-    const int width = col1 - col0;
-    const QRgb flip = invert ? 0x00FFFFFFu : 0u;
+// A DIB's pixels as RGB32, inverted when asked, addressed top-down.
+// Converted straight into place (Qt's BGR888 converter goes through a
+// generic path here, and a bottom-up DIB would need a second pass to turn
+// it over).
+class DibPixels {
+public:
+    DibPixels(const BITMAPINFO& bmi, const uint8_t* bits, bool invert)
+        : m_bits(bits), m_bpp(bmi.bmiHeader.biBitCount), m_flip(invert ? 0x00FFFFFFu : 0u)
+    {
+        const BITMAPINFOHEADER& h = bmi.bmiHeader;
+        m_height = h.biHeight > 0 ? h.biHeight : -h.biHeight;
+        m_bottomUp = h.biHeight > 0;
+        m_stride = DibRowBytes(h.biWidth, h.biBitCount);
+        if (m_bpp == 8) {
+            const uint32_t used = h.biClrUsed == 0 || h.biClrUsed > 256 ? 256 : h.biClrUsed;
+            for (uint32_t i = 0; i < 256; ++i) {
+                const RGBQUAD& q = bmi.bmiColors[i < used ? i : 0];
+                m_palette[i] = (i < used ? qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue) : qRgb(0, 0, 0)) ^ m_flip;
+            }
+        }
+    }
+    const uint8_t* Row(int y) const
+    {
+        return m_bits + (m_bottomUp ? uint64_t(m_height - 1 - y) : uint64_t(y)) * m_stride;
+    }
+    // Pixels [col, col + n) of a row.
+    void Run(const uint8_t* row, int col, int n, QRgb* out) const
+    {
+        if (m_bpp == 24) {
+            BgrRowToRgb32(row + 3 * uint64_t(col), out, n, m_flip);
+        } else if (m_bpp == 8) {
+            for (int x = 0; x < n; ++x)
+                out[x] = m_palette[row[col + x]];
+        } else { // 32: B, G, R, unused
+            const uint8_t* p = row + 4 * uint64_t(col);
+            for (int x = 0; x < n; ++x, p += 4)
+                out[x] = qRgb(p[2], p[1], p[0]) ^ m_flip;
+        }
+    }
+    // The pixels of a row at columns `cols[0..n)`.
+    void Pick(const uint8_t* row, const int* cols, int n, QRgb* out) const
+    {
+        if (m_bpp == 8) {
+            for (int x = 0; x < n; ++x)
+                out[x] = m_palette[row[cols[x]]];
+            return;
+        }
+        const uint64_t size = m_bpp / 8;
+        for (int x = 0; x < n; ++x) {
+            const uint8_t* p = row + size * uint64_t(cols[x]);
+            out[x] = qRgb(p[2], p[1], p[0]) ^ m_flip;
+        }
+    }
 
-    QImage image(width, row1 - row0, QImage::Format_RGB32);
+private:
+    const uint8_t* m_bits;
+    int m_bpp;
+    QRgb m_flip;
+    int m_height = 0;
+    bool m_bottomUp = false;
+    uint64_t m_stride = 0;
+    QRgb m_palette[256] = {};
+};
+
+// The rows [row0, row1) and columns [col0, col1) of a DIB as an image.
+QImage DibRegion(const DibPixels& dib, int col0, int col1, int row0, int row1)
+{
+    QImage image(col1 - col0, row1 - row0, QImage::Format_RGB32);
     if (image.isNull())
         throw std::bad_alloc();
     // Fresh memory written whole: huge pages spare most of its page faults
     // (a 12-megapixel region converts about three times faster).
     AdviseLargePages(image.bits(), static_cast<std::size_t>(image.sizeInBytes()));
-    QRgb palette[256];
-    if (h.biBitCount == 8) {
-        const uint32_t used = h.biClrUsed == 0 || h.biClrUsed > 256 ? 256 : h.biClrUsed;
-        for (uint32_t i = 0; i < 256; ++i) {
-            const RGBQUAD& q = bmi.bmiColors[i < used ? i : 0];
-            palette[i] = (i < used ? qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue) : qRgb(0, 0, 0)) ^ flip;
-        }
-    }
-    for (int y = row0; y < row1; ++y) {
-        const uint64_t fileRow = bottomUp ? static_cast<uint64_t>(height - 1 - y) : static_cast<uint64_t>(y);
-        const uint8_t* src = bits + fileRow * stride;
-        QRgb* dst = reinterpret_cast<QRgb*>(image.scanLine(y - row0));
-        if (h.biBitCount == 24) {
-            BgrRowToRgb32(src + 3 * static_cast<uint64_t>(col0), dst, width, flip);
-        } else if (h.biBitCount == 8) {
-            for (int x = 0; x < width; ++x)
-                dst[x] = palette[src[col0 + x]];
-        } else { // 32: B, G, R, unused
-            const uint8_t* p = src + 4 * static_cast<uint64_t>(col0);
-            for (int x = 0; x < width; ++x, p += 4)
-                dst[x] = qRgb(p[2], p[1], p[0]) ^ flip;
-        }
-    }
+    for (int y = row0; y < row1; ++y)
+        dib.Run(dib.Row(y), col0, col1 - col0, reinterpret_cast<QRgb*>(image.scanLine(y - row0)));
     return image;
 }
 
@@ -792,73 +824,93 @@ void CPainterDC::PaintImage(QPainter& painter, const ImageOp& op, const QRectF& 
         sink->ExpectNothing();
         return;
     }
+    // On pixels, a picture without smoothing is sampled at the device's own
+    // pixels when it lands on them one to one (this surface drawing an
+    // image) or when the painter shrinks it (the preview): only the pixels
+    // shown are converted, not the whole source.
+    const QTransform t = painter.combinedTransform();
+    const bool onPixels = painter.paintEngine() != nullptr && painter.paintEngine()->type() == QPaintEngine::Raster &&
+                          painter.device() != nullptr && t.type() <= QTransform::TxScale && t.m11() > 0 && t.m22() > 0;
+    const bool shrinks = t.m11() * op.dest.width() < double(op.sw) || t.m22() * op.dest.height() < double(op.sh);
+    if (onPixels && !op.smooth && (m_raster || shrinks)) {
+        PaintSampled(painter, op, area);
+        return;
+    }
     const ImageCut cut = CutOut(op, m_raster ? area.intersected(DeviceBounds()) : DeviceBounds());
     if (cut.empty())
         return;
-    const QImage part = DibRegion(*op.bmi, op.bits, cut.col0, cut.col1, cut.row0, cut.row1, op.invert);
-    if (m_raster && !op.smooth) {
-        PaintSampled(painter, op, cut, part, area);
-        return;
-    }
+    const QImage part = DibRegion(DibPixels(*op.bmi, op.bits, op.invert), cut.col0, cut.col1, cut.row0, cut.row1);
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, op.smooth);
     painter.drawImage(cut.target, op.mirrorX || op.mirrorY ? part.mirrored(op.mirrorX, op.mirrorY) : part);
     painter.restore();
 }
 
-void CPainterDC::PaintSampled(QPainter& painter, const ImageOp& op, const ImageCut& cut, const QImage& part,
-                              const QRectF& area)
+void CPainterDC::PaintSampled(QPainter& painter, const ImageOp& op, const QRectF& area)
 {
     // Each device pixel shows the source pixel under its centre, found from
     // the whole destination in exact integer arithmetic, so that an image
     // painted in pieces (the bands of a large PNG) joins without a seam.
     // (Qt's scaler steps through the source in fixed point from where its
     // drawing is clipped, and the pieces would differ by a pixel here and
-    // there.) `dest` has whole-pixel edges: ToDevice rounds.
-    const QRect visible = OuterPixels(op.dest.intersected(area));
-    if (visible.isEmpty())
+    // there.) `dest` has whole-pixel edges (ToDevice rounds); the painter
+    // maps it to the device by a scale and a translation, through which a
+    // device pixel's centre is taken back in steps of 2^-20 of a pixel
+    // (exactly under a whole-pixel translation).
+    const QTransform t = painter.combinedTransform();
+    const QPaintDevice& device = *painter.device();
+    const QRectF shown = t.mapRect(op.dest.intersected(area).intersected(DeviceBounds()))
+                             .intersected(QRectF(0, 0, device.width(), device.height()));
+    if (shown.isEmpty())
         return;
-    const int64_t left = int64_t(op.dest.left()), top = int64_t(op.dest.top());
-    const int64_t width = int64_t(op.dest.width()), height = int64_t(op.dest.height());
-    // The column (row) of `part` that device column x (row y) shows, or -1
-    // when its source pixel lies outside the cut (outside the image: nothing
-    // is drawn there). The product takes up to 66 bits.
-    const auto source = [](int at, int64_t origin, int64_t extent, int64_t n, bool mirror, int64_t first, int from,
-                           int to) {
-        const int64_t k = int64_t(((2 * __int128(at - origin) + 1) * n) / (2 * __int128(extent)));
+    // The device pixels whose centres lie in it.
+    const int left = int(std::ceil(shown.left() - 0.5)), right = int(std::ceil(shown.right() - 0.5));
+    const int top = int(std::ceil(shown.top() - 0.5)), bottom = int(std::ceil(shown.bottom() - 0.5));
+    // The image column (row) device column x (row y) shows, or -1 when its
+    // source pixel lies outside the image (nothing is drawn there). The
+    // product takes up to 96 bits.
+    constexpr int64_t kSteps = int64_t(1) << 20;
+    const auto source = [](int at, double scale, double shift, double origin, double extent, int64_t n,
+                           bool mirror, int64_t first, int size) {
+        const double centre = (at + 0.5 - shift) / scale * kSteps;
+        if (!(std::fabs(centre) < 0x1p62))
+            return -1;
+        const __int128 offset = __int128(std::llround(centre)) - __int128(int64_t(origin)) * kSteps;
+        const int64_t k = int64_t(offset * n / (__int128(int64_t(extent)) * kSteps));
         const int64_t i = first + (mirror ? n - 1 - k : k);
-        return i >= from && i < to ? int(i - from) : -1;
+        return k >= 0 && k < n && i >= 0 && i < size ? int(i) : -1;
     };
-    std::vector<int> cols(std::size_t(visible.width()));
-    int x0 = -1, x1 = -1;
-    for (int x = visible.left(); x <= visible.right(); ++x) {
-        const int c = source(x, left, width, op.sw, op.mirrorX, op.sx0, cut.col0, cut.col1);
-        cols[std::size_t(x - visible.left())] = c;
-        if (c >= 0) {
-            x0 = x0 < 0 ? x : x0;
-            x1 = x;
+    const auto shownSpan = [](std::vector<int>& into, int from, int to, auto&& at) {
+        int first = -1, last = -1;
+        for (int x = from; x < to; ++x) {
+            into.push_back(at(x));
+            if (into.back() >= 0) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
         }
-    }
-    int y0 = -1, y1 = -1;
-    for (int y = visible.top(); y <= visible.bottom(); ++y) {
-        if (source(y, top, height, op.sh, op.mirrorY, op.sy0, cut.row0, cut.row1) >= 0) {
-            y0 = y0 < 0 ? y : y0;
-            y1 = y;
-        }
-    }
+        return std::pair<int, int>(first, last);
+    };
+    std::vector<int> cols, rows;
+    const auto [x0, x1] = shownSpan(cols, left, right, [&](int x) {
+        return source(x, t.m11(), t.dx(), op.dest.left(), op.dest.width(), op.sw, op.mirrorX, op.sx0, op.imageW);
+    });
+    const auto [y0, y1] = shownSpan(rows, top, bottom, [&](int y) {
+        return source(y, t.m22(), t.dy(), op.dest.top(), op.dest.height(), op.sh, op.mirrorY, op.sy0, op.imageH);
+    });
     if (x0 < 0 || y0 < 0)
         return;
     QImage sampled(x1 - x0 + 1, y1 - y0 + 1, QImage::Format_RGB32);
     if (sampled.isNull())
         throw std::bad_alloc();
-    for (int y = y0; y <= y1; ++y) {
-        const int r = source(y, top, height, op.sh, op.mirrorY, op.sy0, cut.row0, cut.row1);
-        const QRgb* from = reinterpret_cast<const QRgb*>(part.constScanLine(r));
-        QRgb* to = reinterpret_cast<QRgb*>(sampled.scanLine(y - y0));
-        for (int x = x0; x <= x1; ++x)
-            to[x - x0] = from[cols[std::size_t(x - visible.left())]];
-    }
+    const DibPixels dib(*op.bmi, op.bits, op.invert);
+    for (int y = y0; y <= y1; ++y)
+        dib.Pick(dib.Row(rows[std::size_t(y - top)]), cols.data() + (x0 - left), sampled.width(),
+                 reinterpret_cast<QRgb*>(sampled.scanLine(y - y0)));
+    painter.save();
+    painter.resetTransform();
     painter.drawImage(QPoint(x0, y0), sampled);
+    painter.restore();
 }
 
 HPEN CPainterDC::CreatePen(int style, int width, COLORREF color)

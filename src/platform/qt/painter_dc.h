@@ -173,9 +173,9 @@ private:
     static ImageCut CutOut(const ImageOp& op, const QRectF& area);
     void PaintText(QPainter& painter, const TextOp& op);
     void PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area);
-    // An image on an image: the nearest source pixel for each device pixel.
-    void PaintSampled(QPainter& painter, const ImageOp& op, const ImageCut& cut, const QImage& part,
-                      const QRectF& area);
+    // An image on pixels at their own resolution: each device pixel shows
+    // the source pixel under its centre, converted straight from the DIB.
+    void PaintSampled(QPainter& painter, const ImageOp& op, const QRectF& area);
     void DropHeld() noexcept;
     // Draws the part of a hairline inside `part` without a clip; false when
     // the line is not one whose pixels that gives exactly.
