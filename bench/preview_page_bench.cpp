@@ -1,14 +1,18 @@
 // The print preview's drawing of a job's page, timed, without a window:
+//   screen  the page as the preview draws it (RenderPreviewImage): in
+//           printer pixels at printer resolution (A4 at 1200 dpi), onto an
+//           image of screen size (A4 at about 85 dpi) through a scaled
+//           painter;
 //   record  the page drawn through the painter surface onto a QPicture at
-//           printer resolution (A4 at 1200 dpi), as the preview's printer
-//           records it;
-//   replay  that picture played back into an image of screen size (A4 at
-//           about 85 dpi), as the preview widget shows it;
-//   screen  the page drawn through the painter surface straight into an
-//           image of that screen size.
+//           printer resolution, a vector device as the print spool is;
+//   replay  that picture played back into the screen-size image, the way
+//           the preview showed pages before it drew them into an image
+//           (Qt crashes replaying glyphs that the shrinking stretches, so
+//           hostile_pages.sh leaves it out).
 // Prints one line: the seconds of each step and the peak resident set of
-// the process after loading and at the end. A step is left out when the
-// job names it in SKIP (for example SKIP=replay).
+// the process after loading and at the end. A step is left out when SKIP
+// names it (for example SKIP=replay); SCREEN=N makes the page N pixels
+// wide on the screen (default 700, a zoomed preview up to 6144).
 //
 // usage: preview_page_bench JOB.set
 // bench/hostile_pages.sh runs it for each page when it is given its path.
@@ -16,6 +20,7 @@
 #include "job/page_item.h"
 #include "platform/qt/painter_dc.h"
 #include "view/page_renderer.h"
+#include "view/preview_image.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -23,6 +28,7 @@
 #include <QPainter>
 #include <QPicture>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,7 +40,6 @@ namespace {
 
 constexpr int kPrinterDpi = 1200;
 constexpr QSize kPrinterPage(9921, 14031); // A4 at 1200 dpi
-constexpr QSize kScreenPage(700, 990);
 
 double PeakMiB()
 {
@@ -70,9 +75,12 @@ int main(int argc, char** argv)
     LoadPrintJob(argv[1], ItemList);
     const double loaded = PeakMiB();
 
+    const char* screenWidth = std::getenv("SCREEN");
+    const double scale = (screenWidth != nullptr ? std::atof(screenWidth) : 700.0) / kPrinterPage.width();
+    const QSize screenPage = (QSizeF(kPrinterPage) * scale).toSize();
     QElapsedTimer timer;
     double record = -1, replay = -1, screen = -1;
-    QImage image(kScreenPage, QImage::Format_RGB32);
+    QImage image(screenPage, QImage::Format_RGB32);
     if (!Skipped("record")) {
         timer.start();
         QPicture picture;
@@ -86,18 +94,17 @@ int main(int argc, char** argv)
             timer.start();
             image.fill(Qt::white);
             QPainter painter(&image);
-            painter.scale(double(kScreenPage.width()) / kPrinterPage.width(),
-                          double(kScreenPage.height()) / kPrinterPage.height());
+            painter.scale(scale, scale);
             painter.drawPicture(0, 0, picture);
             replay = timer.nsecsElapsed() / 1e9;
         }
     }
     if (!Skipped("screen")) {
         timer.start();
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        Render(painter, kPrinterDpi * double(kScreenPage.width()) / kPrinterPage.width());
-        screen = timer.nsecsElapsed() / 1e9;
+        const std::atomic<bool> cancel{false};
+        const PreviewImage shown =
+            RenderPreviewImage(ItemList, PreviewPrinter{kPrinterPage, kPrinterDpi, kPrinterDpi}, scale, cancel);
+        screen = shown.image.isNull() ? -1 : timer.nsecsElapsed() / 1e9;
     }
     std::printf("record %.2f s  replay %.2f s  screen %.2f s  peak after loading %.0f MiB, at the end %.0f MiB\n",
                 record, replay, screen, loaded, PeakMiB());

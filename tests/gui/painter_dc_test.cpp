@@ -496,3 +496,33 @@ TEST(PainterDC, LongLineShowsWhatItsStartShows)
         EXPECT_EQ(whole.copy(0, 0, row.width, 100), start.copy(0, 0, row.width, 100)) << row.start;
     }
 }
+
+TEST(PainterDC, GlyphsStretchedOnlyByAScalingPainterAreSafe)
+{
+    // A block of 5,000 one-letter lines 13 units high and 200 mm wide, on a
+    // surface at 1200 dpi drawn through a painter that shrinks it to a
+    // screen (as the preview draws): glyphs a third of a pixel high and
+    // 600 long on the image would go to Qt's glyph cache, where FreeType
+    // cannot render them (and Qt read past the missing bitmap).
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += std::string(1, char('a' + i % 26)) + "\n";
+    PageItem block;
+    block.nType = ITEM_TEXTBLOCK;
+    block.rcItem = {0, 0, 20000, 65000};
+    SetItemFace(block, "Arial");
+    block.pszBlock = new char[text.size() + 1];
+    std::memcpy(block.pszBlock, text.c_str(), text.size() + 1);
+    block.nLineCount = 5000;
+    block.nMaxLineLen = 1;
+    CPageItemArray items = List({block});
+    QImage img = Page(700, 990);
+    {
+        QPainter painter(&img);
+        painter.scale(700.0 / 9921, 700.0 / 9921);
+        CPainterDC dc(painter, 1200, 1200);
+        RenderPage(&dc, items);
+    }
+    EXPECT_FALSE(Ink(img).isNull());
+    FreePageItems(items);
+}

@@ -96,6 +96,17 @@ qsizetype ShownLength(const QString& text, const QFont& font, double hiddenFrom)
     return at <= text.size() ? at : -1;
 }
 
+// Whether Qt would take a glyph of `pixelSize` under `m` (glyph space to
+// device pixels) from its glyph cache, where FreeType fails to render it
+// and Qt then reads past the missing bitmap: small in area (Qt caches
+// glyphs up to kCachedGlyphPx square) but longer than kStretchedGlyphPx.
+bool CachedButStretched(double pixelSize, const QTransform& m)
+{
+    const double longest = std::max(std::hypot(m.m11(), m.m12()), std::hypot(m.m21(), m.m22()));
+    return pixelSize * pixelSize * std::fabs(m.determinant()) <= kCachedGlyphPx * kCachedGlyphPx &&
+           pixelSize * longest > kStretchedGlyphPx;
+}
+
 // How a text is ordered within a longer line, by its characters' bidi
 // classes. Right-to-left runs and explicit embeddings, overrides and
 // isolates reorder; without them the line's first strong character sets
@@ -614,7 +625,7 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     // A glyph small in area but stretched long would go to Qt's glyph
     // cache, where FreeType fails to render it and Qt then reads past the
     // missing bitmap: such glyphs are filled as outlines.
-    op.outlines = op.farOff || (cached && px * std::max(std::fabs(mf.scaleX), std::fabs(mf.scaleY)) > kStretchedGlyphPx);
+    op.outlines = op.farOff || CachedButStretched(px, op.place);
     op.visible = visible;
     op.text = std::move(prefixed.text);
     op.underlined = std::move(prefixed.underlined);
@@ -656,7 +667,12 @@ void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
     if (!op.fill.isEmpty())
         painter.fillRect(op.fill, Qt::white);
     const bool glyphs = !(op.format & DT_PREFIXONLY);
-    if (glyphs && !op.outlines) {
+    // A painter that scales (the preview draws printer pixels onto an
+    // image of screen size) can make glyphs stretched on its device that
+    // were not on this surface's.
+    const bool outlines =
+        op.outlines || CachedButStretched(op.font.font.pixelSize(), op.place * painter.worldTransform());
+    if (glyphs && !outlines) {
         painter.setPen(Qt::black);
         painter.setTransform(op.place, true);
         const QPointF origin(0, -line.ascent());
