@@ -76,10 +76,8 @@ CCairoFonts::~CCairoFonts()
         cairo_font_face_destroy(face);
 }
 
-bool CCairoFonts::FindFile(const QRawFont& font, File& file)
+bool CCairoFonts::FindFile(const QRawFont& font, const QByteArray& head, const QByteArray& maxp, File& file)
 {
-    const QByteArray head = font.fontTable("head");
-    const QByteArray maxp = font.fontTable("maxp");
     if (head.isEmpty() || maxp.isEmpty())
         return false;
     FcPattern* pattern = FcPatternCreate();
@@ -123,12 +121,13 @@ CCairoFonts::Face CCairoFonts::Find(const QRawFont& font)
     if (known != m_byFont.constEnd())
         return *known;
     cairo_font_face_t* result = nullptr;
+    const QByteArray head = font.fontTable("head");
     const QByteArray maxp = font.fontTable("maxp");
-    const QByteArray fileKey = font.familyName().toUtf8() + '\0' + font.fontTable("head") + '\0' + maxp;
+    const QByteArray fileKey = font.familyName().toUtf8() + '\0' + head + '\0' + maxp;
     auto file = m_files.find(fileKey);
     if (file == m_files.end()) {
         File found;
-        FindFile(font, found);
+        FindFile(font, head, maxp, found);
         file = m_files.insert(fileKey, found);
     }
     if (!file->path.isEmpty()) {

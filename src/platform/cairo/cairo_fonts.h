@@ -43,8 +43,9 @@ private:
         bool bold = false;      // the face has a bold style (or weight 700 and up)
         bool italic = false;    // the face has an italic style
     };
-    // The installed file whose tables are those of `font`, if any.
-    static bool FindFile(const QRawFont& font, File& file);
+    // The installed file of `font`'s family whose head and maxp tables are
+    // `head` and `maxp` (the font's own), if any.
+    static bool FindFile(const QRawFont& font, const QByteArray& head, const QByteArray& maxp, File& file);
 
     QHash<QRawFont, Face> m_byFont;
     QHash<QByteArray, File> m_files;                     // by family and tables
