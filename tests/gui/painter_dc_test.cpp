@@ -526,3 +526,39 @@ TEST(PainterDC, GlyphsStretchedOnlyByAScalingPainterAreSafe)
     EXPECT_FALSE(Ink(img).isNull());
     FreePageItems(items);
 }
+
+TEST(PainterDC, HairlinesShrunkOntoAnImagePaintWhatQtsLinesPaint)
+{
+    // Thousands of hairlines sharing rows once shrunk (as in a preview),
+    // with wide lines and an image among them: the surface, leaving out
+    // what later lines cover and filling the rest itself, paints exactly
+    // the pixels of Qt's own lines.
+    PageItem img = Image({0, 0, 1, 1}, {{0x3366CC, 0xCC6633}}, false);
+    uint32_t seed = 777;
+    const auto next = [&seed](int n) { return int((seed = seed * 1103515245u + 12345u) >> 8) % n; };
+    for (const double scale : {0.0706, 0.13, 0.5, 0.77}) {
+        QImage surface = Page(int(2000 * scale) + 1, int(2000 * scale) + 1), qt = surface;
+        QPainter held(&surface), each(&qt);
+        held.scale(scale, scale), each.scale(scale, scale);
+        auto dc = std::make_unique<CPainterDC>(held, kDpi, kDpi);
+        for (int i = 0; i < 3000; ++i) {
+            const int at = next(2000), from = next(2000), to = next(2000), width = i % 97 ? 0 : 30;
+            const COLORREF c = COLORREF(next(0x1000000));
+            const QLine line = next(2) ? QLine(at, from, at, to) : QLine(from, at, to, at);
+            LineFrom(line.x1(), line.y1(), line.x2(), line.y2(), width, c)(*dc);
+            CPainterDC single(each, kDpi, kDpi); // wide lines and the image through a surface of their own
+            if (width != 0)
+                LineFrom(line.x1(), line.y1(), line.x2(), line.y2(), width, c)(single);
+            else
+                each.setPen(QPen(QColor(c & 255, c >> 8 & 255, c >> 16 & 255), 0, Qt::SolidLine, Qt::FlatCap)),
+                    each.drawLine(line);
+            for (CPainterDC* on : {dc.get(), &single})
+                if (i == 1500)
+                    on->StretchDIBits(300, 300, 900, 700, 0, 0, 2, 1, img.pBits, img.pBmi, DIB_RGB_COLORS, SRCCOPY);
+        }
+        dc.reset(), held.end(), each.end();
+        EXPECT_EQ(surface, qt) << "scale " << scale;
+    }
+    CPageItemArray items = List({img});
+    FreePageItems(items);
+}

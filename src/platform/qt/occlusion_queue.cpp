@@ -17,6 +17,14 @@ int64_t Area(const QRect& r) { return r.isEmpty() ? 0 : int64_t(r.width()) * r.h
 // Disjoint stretches [from, to) of a track, kept merged.
 class Stretches {
 public:
+    // Whether any of [from, to) is not yet covered.
+    bool AnyUncovered(int from, int to) const
+    {
+        if (from >= to)
+            return false;
+        auto it = m_runs.upper_bound(from);
+        return it == m_runs.begin() || std::prev(it)->second < to;
+    }
     // The parts of [from, to) not yet covered.
     std::vector<std::pair<int, int>> Uncovered(int from, int to) const
     {
@@ -90,11 +98,32 @@ std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide() const
             continue;
         if (std::any_of(largest.begin(), largest.end(), [&](const QRect& r) { return r.contains(op.ink); }))
             continue;
+        if (op.onTrack && op.track.image) {
+            // A row of the final image: hidden when later lines of the row
+            // cover all of it. It covers its own stretch either way (what it
+            // does not paint there, later drawing paints over).
+            const Track& t = op.track;
+            Stretches& row = tracks[t];
+            const auto gaps = row.Uncovered(t.inkFrom, t.inkTo);
+            row.Cover(t.coverFrom, t.coverTo);
+            if (gaps.empty())
+                continue;
+            if (t.exact && !coveredBounds.intersects(op.ink)) {
+                verdict.visible = verdict.partly = verdict.inImage = true;
+                const int across = static_cast<int>(t.across);
+                for (const auto& [from, to] : gaps)
+                    verdict.part += t.vertical ? QRect(across, from, 1, to - from) : QRect(from, across, to - from, 1);
+                if (op.isLine)
+                    laterLines.insert(op.line); // a hairline: nothing of it is opaque
+                continue;
+            }
+        }
+        const bool cutAlong = op.onTrack && !op.track.image;
         const bool underCover = coveredBounds.intersects(op.ink);
         QRegion part;
-        if (underCover || op.onTrack)
+        if (underCover || cutAlong)
             part = underCover ? QRegion(op.ink).subtracted(covered) : QRegion(op.ink);
-        if (op.onTrack && !part.isEmpty()) {
+        if (cutAlong && !part.isEmpty()) {
             // Along the track, only the stretches no later line covers.
             const Track& t = op.track;
             const auto gaps = tracks[t].Uncovered(t.inkFrom, t.inkTo);
@@ -105,10 +134,10 @@ std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide() const
             part = part.intersected(open);
             tracks[t].Cover(t.coverFrom, t.coverTo);
         }
-        if ((underCover || op.onTrack) && part.isEmpty())
+        if ((underCover || cutAlong) && part.isEmpty())
             continue;
         verdict.visible = true;
-        verdict.partly = (underCover || op.onTrack) && part != QRegion(op.ink);
+        verdict.partly = (underCover || cutAlong) && part != QRegion(op.ink);
         if (verdict.partly)
             verdict.part = std::move(part);
         if (op.isLine)

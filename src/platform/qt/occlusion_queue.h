@@ -16,7 +16,10 @@
 // exactly the same pixels, so the earlier one is hidden by the later
 // whatever its colour; and horizontal or vertical ones on the same track
 // (direction, position across, width) cover the same pixels across it, so
-// along the track only the stretches already covered count.
+// along the track only the stretches already covered count. A track may
+// also be counted in pixels of the final image when the device's pixels are
+// scaled onto it (a preview): there a line is hidden when the later lines
+// of its row cover all of it, and otherwise painted where they do not.
 #pragma once
 
 #include <QHashFunctions>
@@ -45,20 +48,25 @@ public:
     };
     // A horizontal or vertical solid line's place on its track: the pixels
     // along it that it may touch, [inkFrom, inkTo), and those it certainly
-    // covers, [coverFrom, coverTo), counted along the track.
+    // covers, [coverFrom, coverTo), counted along the track. With `image`,
+    // the track is a row or column of the final image rather than of the
+    // device; `exact` then says that [inkFrom, inkTo) are exactly the pixels
+    // the line paints, so that it may be painted only where it shows.
     struct Track {
         bool vertical = false;
+        bool image = false;
+        bool exact = false;
         double across = 0; // x of a vertical line, y of a horizontal one
         double width = 0;
         int inkFrom = 0, inkTo = 0;
         int coverFrom = 0, coverTo = 0;
         friend bool operator==(const Track& a, const Track& b)
         {
-            return a.vertical == b.vertical && a.across == b.across && a.width == b.width;
+            return a.vertical == b.vertical && a.image == b.image && a.across == b.across && a.width == b.width;
         }
         friend size_t qHash(const Track& t, size_t seed = 0) noexcept
         {
-            return qHashMulti(seed, t.vertical, t.across, t.width);
+            return qHashMulti(seed, t.vertical, t.image, t.across, t.width);
         }
     };
 
@@ -69,10 +77,12 @@ public:
     void Add(const QRect& ink, const QRect& opaque, const LineKey* line = nullptr, const Track* track = nullptr);
 
     // What of an operation can show on the page: nothing, all of it, or
-    // only `part` (the pixels of its ink that no later operation covers).
+    // only `part` (the pixels of its ink that no later operation covers;
+    // pixels of the final image when `inImage`).
     struct Verdict {
         bool visible = false;
         bool partly = false;
+        bool inImage = false;
         QRegion part;
     };
     // The verdicts for all operations, in order.

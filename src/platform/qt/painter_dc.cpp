@@ -309,6 +309,10 @@ CPainterDC::CPainterDC(QPainter& painter, double dpiX, double dpiY) : m_painter(
         m_device = QRectF(0, 0, device->width(), device->height());
     m_raster = painter.paintEngine() != nullptr && painter.paintEngine()->type() == QPaintEngine::Raster &&
                t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy());
+    m_scaledRaster = !m_raster && painter.paintEngine() != nullptr &&
+                     painter.paintEngine()->type() == QPaintEngine::Raster && t.type() <= QTransform::TxScale &&
+                     t.m11() > 0 && t.m22() > 0;
+    m_toImage = t;
 }
 
 CPainterDC::CPainterDC(const QRect& pixels, double dpi) : m_dpiX(dpi > 0 ? dpi : 96), m_dpiY(m_dpiX), m_raster(true), m_device(pixels) {}
@@ -1001,7 +1005,7 @@ void CPainterDC::LineTo(int x, int y)
     const bool solid = pen.style() == Qt::SolidLine;
     const bool vertical = from.x() == to.x(), horizontal = from.y() == to.y();
     COcclusionQueue::Track track;
-    const bool onTrack = solid && m_raster && vertical != horizontal; // a dot covers nothing for sure
+    bool onTrack = solid && m_raster && vertical != horizontal; // a dot covers nothing for sure
     if (onTrack) {
         const double half = drawnWidth / 2;
         const double lo = vertical ? std::min(from.y(), to.y()) : std::min(from.x(), to.x());
@@ -1018,6 +1022,10 @@ void CPainterDC::LineTo(int x, int y)
                                                                         vertical ? 0.5 : 0.5 - half,
                                                                         horizontal ? -0.5 : half - 0.5,
                                                                         vertical ? -0.5 : half - 0.5));
+    } else if (solid && m_scaledRaster && drawnWidth == 0 && vertical != horizontal) {
+        // A hairline shrunk onto a preview: a hundred of them may share one
+        // row of the image, and only the last ones there can show.
+        onTrack = ImageTrack(from, to, track);
     } else if (solid && vertical != horizontal && drawnWidth >= 2) {
         const double half = drawnWidth / 2;
         opaque = InnerPixels(QRectF(from, to).normalized().adjusted(horizontal ? 0 : -half, vertical ? 0 : -half,
@@ -1029,6 +1037,37 @@ void CPainterDC::LineTo(int x, int y)
         key.width = drawnWidth;
     }
     Hold(Kind::Line, m_lines.size() - 1, ink, opaque, solid ? &key : nullptr, onTrack ? &track : nullptr);
+}
+
+bool CPainterDC::ImageTrack(const QPointF& from, const QPointF& to, COcclusionQueue::Track& track) const
+{
+    // Without antialiasing, Qt draws a cosmetic horizontal line whose image
+    // y is `a` on row floor(a), from column floor(x1 + 0.5) up to but not
+    // including floor(x2 + 0.5) (a vertical one likewise), in full double
+    // precision: measured across scales, offsets and fractions down to
+    // 1e-7 pixel, and held by a test. A position within a hair of a pixel
+    // edge may still round either way: such a row is left off any track,
+    // and such an end is given one pixel either way.
+    constexpr double kHair = 1e-6;
+    const auto nearEdge = [](double v) { return v != std::round(v) && std::fabs(v - std::round(v)) < kHair; };
+    const QPointF a = m_toImage.map(from), b = m_toImage.map(to);
+    const bool vertical = from.x() == to.x();
+    const double across = vertical ? a.x() : a.y();
+    const double lo = (vertical ? std::min(a.y(), b.y()) : std::min(a.x(), b.x())) + 0.5;
+    const double hi = (vertical ? std::max(a.y(), b.y()) : std::max(a.x(), b.x())) + 0.5;
+    if (!(std::fabs(across) < 1e9 && lo > -1e9 && hi < 1e9) || nearEdge(across))
+        return false;
+    const bool loSure = !nearEdge(lo), hiSure = !nearEdge(hi);
+    track.vertical = vertical;
+    track.image = true;
+    track.exact = loSure && hiSure;
+    track.across = std::floor(across);
+    track.width = 0;
+    track.inkFrom = int(std::floor(lo)) - (loSure ? 0 : 1);
+    track.coverFrom = int(std::floor(lo)) + (loSure ? 0 : 1);
+    track.inkTo = int(std::floor(hi)) + (hiSure ? 0 : 1);
+    track.coverTo = int(std::floor(hi)) - (hiSure ? 0 : 1);
+    return true;
 }
 
 void CPainterDC::Flush()
@@ -1088,9 +1127,20 @@ void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
         const COcclusionQueue::Verdict& verdict = m_verdicts[i];
         if (!verdict.visible)
             continue;
+        const auto [kind, index] = m_held[i];
+        if (verdict.inImage) {
+            // A hairline's open stretches, filled in the image's own pixels
+            // (the pixels Qt's line would paint there).
+            painter.save();
+            painter.resetTransform();
+            const QRect shown = m_toImage.mapRect(area).toAlignedRect();
+            for (const QRect& stretch : verdict.part)
+                painter.fillRect(stretch.intersected(shown), m_lines[index].pen.color());
+            painter.restore();
+            continue;
+        }
         if (verdict.partly ? !verdict.part.intersects(area.toAlignedRect()) : !QRectF(m_queue.Ink(i)).intersects(area))
             continue;
-        const auto [kind, index] = m_held[i];
         // On an image, a partly covered text or line is drawn only where it
         // can show (a vector device keeps whole operations; Qt samples a
         // clipped image differently, so images are drawn whole).

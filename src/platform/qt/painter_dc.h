@@ -180,11 +180,19 @@ private:
     // Draws the part of a hairline inside `part` without a clip; false when
     // the line is not one whose pixels that gives exactly.
     static bool PaintHairlinePart(QPainter& painter, const LineOp& op, const QRect& part);
+    // The row (or column) of the final image that a one-pixel horizontal or
+    // vertical line from `from` to `to` (device pixels) lands on through a
+    // scaling painter, as a track; false when that is not known for sure.
+    bool ImageTrack(const QPointF& from, const QPointF& to, COcclusionQueue::Track& track) const;
 
     QPainter* m_painter = nullptr; // none when recording for PaintHeld()
     double m_dpiX;
     double m_dpiY;
     bool m_raster = false; // drawing into pixels (an image), not a vector device
+    // Drawing into an image through a painter that scales (the preview): the
+    // device's pixels are mapped by `m_toImage` onto the image's pixels.
+    bool m_scaledRaster = false;
+    QTransform m_toImage;
     QRectF m_device;       // the device in the painter's space
     int m_mapMode = MM_TEXT;
     int m_stretchMode = 1;
