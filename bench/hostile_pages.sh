@@ -9,9 +9,10 @@
 #   PAGES="stretched frames"  runs only the named pages
 #   LIMIT=60                  seconds before a run is cut off
 #   PREVIEW=path/to/preview_page_bench  also times the preview's drawing
-#                             at screen size and the page recorded at 1200
-#                             dpi on a vector device (built with
-#                             -DVEXLAN_BUILD_BENCH=ON)
+#                             at screen size, 700 and 6144 pixels wide (the
+#                             fitted page and the closest zoom; built with
+#                             -DVEXLAN_BUILD_BENCH=ON). The print spool is
+#                             the PDF that --pdf times.
 #   LONG=1                    adds the pages of one 200 MB line (.txt in the
 #                             code page's ASCII, and in GBK double bytes)
 set -euo pipefail
@@ -124,11 +125,13 @@ run() { # label, then the vexlan options; prints wall and CPU seconds, peak MiB
         "$(echo "$user + $sys" | bc)" $((kib / 1024)) "$st" "$size"
 }
 
-preview() { # the preview's drawing, by preview_page_bench
-    local line
-    line=$(SKIP=replay timeout "$limit" "$PREVIEW" "$work/job.set" 2>/dev/null) ||
-        line="status $? (timeout after $limit s: 124)"
-    printf '%-14s %-9s %s\n' "$page" preview "$line"
+preview() { # the preview's drawing, by preview_page_bench: fitted, and zoomed to its largest
+    local line screen
+    for screen in 700 6144; do
+        line=$(SCREEN=$screen SKIP=record,replay timeout "$limit" "$PREVIEW" "$work/job.set" 2>/dev/null) ||
+            line="status $? (timeout after $limit s: 124)"
+        printf '%-14s %-9s %s\n' "$page" "prev $screen" "$line"
+    done
 }
 
 for json in "$work"/*.json; do

@@ -460,6 +460,25 @@ TEST(PainterDC, CoveredDrawingCostsNothing)
     EXPECT_LT(thousand.size(), 3 * single.size());
 }
 
+TEST(PainterDC, CoverReachesTheEdgeOfAScaledDevice)
+{
+    // Through a painter that scales, the device ends at a fraction of this
+    // surface's pixel: wide lines running off it are still hidden by the
+    // wider one drawn last.
+    const auto record = [](int count) {
+        QPicture picture;
+        picture.setBoundingRect(QRect(0, 0, 1000, 500));
+        QPainter painter(&picture);
+        painter.scale(0.7, 0.7);
+        CPainterDC dc(painter, kDpi, kDpi);
+        for (int i = count; i-- > 0;)
+            LineFrom(-50, 300 + i % 5, 3000, 300 + i % 5, i == 0 ? 200 : 60 + i % 7, COLORREF(i))(dc);
+        dc.Flush();
+        return picture.size();
+    };
+    EXPECT_LT(record(1000), 2 * record(1));
+}
+
 TEST(PainterDC, LongStretchedTinyGlyphsAreDrawn)
 {
     // A cell of 2 pixels stretched to 600-pixel characters: FreeType cannot

@@ -52,8 +52,24 @@ constexpr qsizetype kSettleUnits = 64;
 
 // Measured lines kept per font before the cache starts over.
 constexpr int kMaxMeasures = 8192;
+// Most glyph outlines kept (a CJK outline is a few kilobytes).
+constexpr int kMaxGlyphPaths = 1024;
 
 double RoundPx(double v) { return std::floor(v + 0.5); }
+
+// The value kept in `cache` for `key`, made by `make` when there is none;
+// a cache that holds `most` values starts over.
+template <typename Cache, typename Make>
+const typename Cache::mapped_type& Cached(Cache& cache, const typename Cache::key_type& key, qsizetype most,
+                                          Make make)
+{
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
+    if (cache.size() >= most)
+        cache.clear();
+    return *cache.insert(key, make());
+}
 
 // Every field of a font request and the mapping mode, as one key.
 QByteArray RequestKey(const FontRequest& r, int mapMode)
@@ -301,12 +317,19 @@ CPainterDC::CPainterDC(QPainter& painter, double dpiX, double dpiY) : m_painter(
     const QTransform t = painter.combinedTransform();
     bool invertible = false;
     const QTransform toUser = t.inverted(&invertible);
-    if (device == nullptr)
+    if (device == nullptr) {
         m_device = QRectF(-1e9, -1e9, 2e9, 2e9);
-    else if (invertible)
-        m_device = toUser.mapRect(QRectF(0, 0, device->width(), device->height()));
-    else
+    } else if (invertible) {
+        // Whole pixels of this surface: an image whose size is this page
+        // scaled and rounded up (the preview's) reaches a fraction of a
+        // pixel past the page, and a fractional edge would leave the last
+        // column of every operation touching it uncovered.
+        const QRectF mapped = toUser.mapRect(QRectF(0, 0, device->width(), device->height()));
+        m_device = QRectF(QPointF(std::floor(mapped.left()), std::floor(mapped.top())),
+                          QPointF(std::ceil(mapped.right()), std::ceil(mapped.bottom())));
+    } else {
         m_device = QRectF(0, 0, device->width(), device->height());
+    }
     m_raster = painter.paintEngine() != nullptr && painter.paintEngine()->type() == QPaintEngine::Raster &&
                t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy());
     m_scaledRaster = !m_raster && painter.paintEngine() != nullptr &&
@@ -461,13 +484,13 @@ QRectF CPainterDC::GlyphBounds(const QRawFont& font, quint32 glyph)
     // logical box, and the font's glyph metrics are rounded outward to
     // whole pixels. Windows fonts keep every outline within their Windows
     // ascent and descent, so a glyph seldom reaches out of its cell.
-    const GlyphKey key{font, glyph};
-    const auto it = m_glyphBounds.constFind(key);
-    if (it != m_glyphBounds.constEnd())
-        return *it;
-    if (m_glyphBounds.size() >= kMaxMeasures)
-        m_glyphBounds.clear();
-    return *m_glyphBounds.insert(key, font.pathForGlyph(glyph).boundingRect());
+    return Cached(m_glyphBounds, GlyphKey{font, glyph}, kMaxMeasures,
+                  [&] { return GlyphPath(font, glyph).boundingRect(); });
+}
+
+const QPainterPath& CPainterDC::GlyphPath(const QRawFont& font, quint32 glyph)
+{
+    return Cached(m_glyphPaths, GlyphKey{font, glyph}, kMaxGlyphPaths, [&] { return font.pathForGlyph(glyph); });
 }
 
 CPainterDC::TextMeasure CPainterDC::Measure(const QString& text, bool underlines, const MappedFont& font)
@@ -709,7 +732,7 @@ void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
             const QList<quint32> indexes = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
             for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
-                outlines.addPath(font.pathForGlyph(indexes[i]).translated(positions[i]));
+                outlines.addPath(GlyphPath(font, indexes[i]).translated(positions[i]));
         }
         // Glyph positions are on the line's baseline, `ascent` below its top.
         const QPainterPath placed = op.place.map(outlines.translated(0, -line.ascent()));

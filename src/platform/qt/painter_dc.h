@@ -22,6 +22,7 @@
 #include <QImage>
 #include <QLineF>
 #include <QList>
+#include <QPainterPath>
 #include <QPen>
 #include <QPointF>
 #include <QRawFont>
@@ -156,6 +157,9 @@ private:
     const MappedFont& RealisedFont();
     // The bounds of a glyph's outline in its font's pixels (cached).
     QRectF GlyphBounds(const QRawFont& font, quint32 glyph);
+    // A glyph's outline in its font's pixels (cached: long stretched text
+    // fills the same few outlines line after line).
+    const QPainterPath& GlyphPath(const QRawFont& font, quint32 glyph);
     // The extent of `text` in `font` (with room for underlines when it has
     // them); lines without underlines are cached.
     TextMeasure Measure(const QString& text, bool underlines, const MappedFont& font);
@@ -209,6 +213,7 @@ private:
     QHash<QByteArray, MappedFont> m_mapped;  // by request and mapping mode
     QHash<MeasureKey, TextMeasure> m_measures;
     QHash<GlyphKey, QRectF> m_glyphBounds;
+    QHash<GlyphKey, QPainterPath> m_glyphPaths;
     int m_curX = 0;
     int m_curY = 0;
 
