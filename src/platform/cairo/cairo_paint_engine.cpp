@@ -84,6 +84,9 @@ void CCairoPaintEngine::ReleaseImages() noexcept
     for (const auto& [data, surface] : m_jpegs)
         cairo_surface_destroy(surface);
     m_jpegs.clear();
+    if (m_white != nullptr)
+        cairo_surface_destroy(m_white);
+    m_white = nullptr;
     m_images.clear();
 }
 
@@ -339,6 +342,14 @@ void CCairoPaintEngine::drawImage(const QRectF& r, const QImage& image, const QR
         cairo_translate(m_cr, r.x() + (jpeg.mirrorX ? r.width() : 0), r.y() + (jpeg.mirrorY ? r.height() : 0));
         cairo_scale(m_cr, jpeg.mirrorX ? -r.width() : r.width(), jpeg.mirrorY ? -r.height() : r.height());
         PaintSurface(jpeg.surface, QPointF(0, 0), QRectF(0, 0, 1, 1));
+        if (jpeg.invert && WhitePixel() != nullptr) {
+            // A white picture over it by the difference blend: each colour
+            // becomes its complement, as inverting the pixels would make
+            // it, and the JPEG data stays as it is. A picture (not a filled
+            // rectangle) so that a reader gives its edges the same pixels.
+            cairo_set_operator(m_cr, CAIRO_OPERATOR_DIFFERENCE);
+            PaintSurface(m_white, QPointF(0, 0), QRectF(0, 0, 1, 1));
+        }
         cairo_restore(m_cr);
         return;
     }
@@ -423,6 +434,22 @@ void CCairoPaintEngine::ExpectGlyphRun(const QGlyphRun& run, const QPointF& orig
     m_runOrigin = origin;
 }
 
+cairo_surface_t* CCairoPaintEngine::WhitePixel()
+{
+    if (m_white == nullptr) {
+        m_white = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+        if (cairo_surface_status(m_white) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(m_white);
+            m_white = nullptr;
+            return nullptr;
+        }
+        cairo_surface_flush(m_white);
+        *reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(m_white)) = 0xFFFFFFu;
+        cairo_surface_mark_dirty(m_white);
+    }
+    return m_white;
+}
+
 cairo_surface_t* CCairoPaintEngine::JpegSurface(const StoredJpeg& jpeg)
 {
     const auto known = m_jpegs.find(jpeg.bytes.get());
@@ -458,7 +485,8 @@ cairo_surface_t* CCairoPaintEngine::JpegSurface(const StoredJpeg& jpeg)
     return surface;
 }
 
-bool CCairoPaintEngine::ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY)
+bool CCairoPaintEngine::ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY,
+                                         bool invert)
 {
     m_expectedJpeg = {};
     const std::optional<StoredJpeg> jpeg = FindStoredJpeg(bits);
@@ -467,7 +495,7 @@ bool CCairoPaintEngine::ExpectStoredJpeg(const void* bits, const QSize& pixels, 
     cairo_surface_t* surface = JpegSurface(*jpeg);
     if (surface == nullptr)
         return false;
-    m_expectedJpeg = ExpectedJpeg{surface, mirrorX, mirrorY};
+    m_expectedJpeg = ExpectedJpeg{surface, mirrorX, mirrorY, invert};
     return true;
 }
 

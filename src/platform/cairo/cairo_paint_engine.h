@@ -55,7 +55,7 @@ public:
 
     // See CPdfSink.
     void ExpectGlyphRun(const QGlyphRun& run, const QPointF& origin);
-    bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY);
+    bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY, bool invert);
     void ExpectNothing();
 
     // True when an image could not be drawn for want of memory.
@@ -69,7 +69,7 @@ private:
     // A stored JPEG announced for the next image.
     struct ExpectedJpeg {
         cairo_surface_t* surface = nullptr;
-        bool mirrorX = false, mirrorY = false;
+        bool mirrorX = false, mirrorY = false, invert = false;
     };
 
     // Brings cairo's clip up to date and sets its matrix to the painter's
@@ -91,6 +91,8 @@ private:
     void PaintSurface(cairo_surface_t* surface, const QPointF& at, const QRectF& part);
     void DrawGlyphs(const QGlyphRun& run, const QPointF& origin);
     cairo_surface_t* JpegSurface(const StoredJpeg& jpeg);
+    // One white pixel (made once), painted over an inverted JPEG.
+    cairo_surface_t* WhitePixel();
 
     cairo_t* m_cr;
     QTransform m_base;
@@ -113,6 +115,7 @@ private:
     std::vector<QImage> m_images;
     std::vector<cairo_surface_t*> m_surfaces;
     std::unordered_map<const void*, cairo_surface_t*> m_jpegs; // by JPEG data
+    cairo_surface_t* m_white = nullptr;                        // see WhitePixel()
 };
 
 } // namespace vexlan

@@ -130,9 +130,10 @@ void CCairoPdfDevice::ExpectGlyphRun(const QGlyphRun& run, const QPointF& origin
         m_engine->ExpectGlyphRun(run, origin);
 }
 
-bool CCairoPdfDevice::ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY)
+bool CCairoPdfDevice::ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY,
+                                       bool invert)
 {
-    return m_engine && m_engine->ExpectStoredJpeg(bits, pixels, mirrorX, mirrorY);
+    return m_engine && m_engine->ExpectStoredJpeg(bits, pixels, mirrorX, mirrorY, invert);
 }
 
 void CCairoPdfDevice::ExpectNothing()

@@ -49,7 +49,7 @@ public:
     QPaintEngine* paintEngine() const override { return m_engine.get(); }
 
     void ExpectGlyphRun(const QGlyphRun& run, const QPointF& origin) override;
-    bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY) override;
+    bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY, bool invert) override;
     void ExpectNothing() override;
 
 protected:

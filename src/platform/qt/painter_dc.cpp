@@ -853,11 +853,11 @@ CPainterDC::ImageCut CPainterDC::CutOut(const ImageOp& op, const QRectF& area)
 
 void CPainterDC::PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area)
 {
-    // A PDF takes a whole picture drawn as it is from the producer's JPEG
-    // data, when known (the device draws it in place of this image).
+    // A PDF takes a whole picture from the producer's JPEG data, when known
+    // (the device draws it in place of this image, inverted if need be).
     auto* sink = dynamic_cast<CPdfSink*>(painter.device());
-    if (sink != nullptr && !op.invert && op.sx0 == 0 && op.sy0 == 0 && op.sw == op.imageW && op.sh == op.imageH &&
-        sink->ExpectStoredJpeg(op.bits, QSize(op.imageW, op.imageH), op.mirrorX, op.mirrorY)) {
+    if (sink != nullptr && op.sx0 == 0 && op.sy0 == 0 && op.sw == op.imageW && op.sh == op.imageH &&
+        sink->ExpectStoredJpeg(op.bits, QSize(op.imageW, op.imageH), op.mirrorX, op.mirrorY, op.invert)) {
         QImage placeholder(1, 1, QImage::Format_RGB32);
         placeholder.fill(Qt::white);
         painter.save();

@@ -28,9 +28,11 @@ public:
     // When JPEG data of the whole picture in the pixel block `bits` (of
     // `pixels` size) is known: true, and the next image the painter hands
     // the engine is drawn as that JPEG in the image's target rectangle,
-    // mirrored as asked (the image's own pixels are not looked at).
-    // Otherwise false and nothing is expected.
-    virtual bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY) = 0;
+    // mirrored as asked and with its colours inverted when `invert` (the
+    // image's own pixels are not looked at). Otherwise false and nothing
+    // is expected.
+    virtual bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY,
+                                  bool invert) = 0;
 
     // Forgets what is expected and not drawn.
     virtual void ExpectNothing() = 0;
