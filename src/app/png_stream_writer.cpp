@@ -23,6 +23,7 @@ namespace vexlan {
 namespace {
 
 constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr uint8_t kFilterNone = 0;
 constexpr uint8_t kFilterUp = 2;
 constexpr uint32_t kMaxDimension = 0x7FFFFFFFu; // PNG's limit for width and height
 constexpr std::size_t kIdatBytes = 1 << 18;     // compressed bytes per IDAT chunk
@@ -113,7 +114,7 @@ bool CPngStreamWriter::Chunk(const char type[4], const uint8_t* data, std::size_
     return !m_failed;
 }
 
-bool CPngStreamWriter::Begin(uint32_t width, uint32_t height, uint32_t dotsPerMeter)
+bool CPngStreamWriter::Open(uint32_t width, uint32_t height)
 {
     if (m_z->open || m_failed || width == 0 || height == 0 || width > kMaxDimension ||
         height > kMaxDimension || width > (SIZE_MAX - 1) / 4) {
@@ -138,6 +139,46 @@ bool CPngStreamWriter::Begin(uint32_t width, uint32_t height, uint32_t dotsPerMe
     m_filtered[0] = kFilterUp;
     m_repeatAdler = adler32(adler32(0, nullptr, 0), m_filtered.data(), static_cast<uInt>(m_filtered.size()));
     m_adler = adler32(0, nullptr, 0);
+    return true;
+}
+
+bool CPngStreamWriter::BeginSegment(uint32_t width)
+{
+    m_segment = true;
+    return Open(width, kMaxDimension);
+}
+
+bool CPngStreamWriter::FinishSegment()
+{
+    if (m_failed || !m_segment || !m_z->open) {
+        m_failed = true;
+        return false;
+    }
+    // Back on a byte boundary, with all of zlib's data out.
+    if (!FlushRepeats() || !EndOwnBlock())
+        return false;
+    if (m_mode == Mode::Zlib && !Deflate(nullptr, 0, Z_SYNC_FLUSH))
+        return false;
+    m_mode = Mode::Aligned;
+    return EmitIdat();
+}
+
+bool CPngStreamWriter::AppendSegment(const void* data, std::size_t size, uint32_t rows, unsigned long adler)
+{
+    if (m_failed || m_segment || !m_z->open || m_mode != Mode::Aligned || m_repeats != 0 ||
+        rows > m_height - m_rowsWritten) {
+        m_failed = true;
+        return false;
+    }
+    m_adler = adler32_combine(m_adler, adler, static_cast<z_off_t>(uint64_t(rows) * m_filtered.size()));
+    m_rowsWritten += rows;
+    return PutBytes(static_cast<const uint8_t*>(data), size);
+}
+
+bool CPngStreamWriter::Begin(uint32_t width, uint32_t height, uint32_t dotsPerMeter)
+{
+    if (!Open(width, height))
+        return false;
 
     uint8_t ihdr[13];
     PutU32(ihdr, width);
@@ -171,7 +212,11 @@ bool CPngStreamWriter::EmitIdat()
         return true;
     const std::size_t n = m_used;
     m_used = 0;
-    return Chunk("IDAT", m_out.data(), n);
+    if (!m_segment)
+        return Chunk("IDAT", m_out.data(), n);
+    if (!m_sink(m_out.data(), n))
+        m_failed = true;
+    return !m_failed;
 }
 
 bool CPngStreamWriter::PutBytes(const uint8_t* data, std::size_t size)
@@ -345,9 +390,12 @@ bool CPngStreamWriter::WriteRow(const uint32_t* pixels)
     // Up filter straight from the 32-bit pixels: the bytes of each pixel
     // minus those of the pixel above, four lanes at once without carries
     // between them, then stored in R, G, B order.
+    // The first row (of the image or of a segment) is its difference from
+    // black, which is the row itself: filter "None", as a reader takes it
+    // without the row above.
     uint32_t* above = m_lastPixels.data();
     uint8_t* out = m_filtered.data() + 1;
-    m_filtered[0] = kFilterUp;
+    m_filtered[0] = m_rowsWritten == 0 ? kFilterNone : kFilterUp;
     std::size_t changed = 0;
     for (std::size_t x = 0; x < width; ++x) {
         const uint32_t p = pixels[x], q = above[x];
@@ -373,7 +421,7 @@ bool CPngStreamWriter::WriteRow(const uint32_t* pixels)
 
 bool CPngStreamWriter::Finish()
 {
-    if (m_failed || !m_z->open || m_rowsWritten != m_height) {
+    if (m_failed || m_segment || !m_z->open || m_rowsWritten != m_height) {
         m_failed = true;
         return false;
     }

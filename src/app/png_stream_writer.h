@@ -43,7 +43,24 @@ public:
     // byte reached the sink.
     bool Finish();
 
+    // Segments: runs of rows encoded on their own (on other threads) and
+    // put into an image in order. A segment's first row is filtered as an
+    // image's first row is, so it needs no row above it, and its deflate
+    // data refers to nothing before it and ends on a byte boundary.
+    // Starts a segment of `width`-pixel rows (given by WriteRow); the sink
+    // receives its raw deflate data.
+    bool BeginSegment(uint32_t width);
+    // Ends the segment. Returns false unless every byte reached the sink.
+    bool FinishSegment();
+    uint32_t Rows() const { return m_rowsWritten; }
+    unsigned long Adler() const { return m_adler; } // of the filtered rows
+    // Puts the `data` of a finished segment of `rows` rows, whose filtered
+    // rows have Adler-32 `adler`, next into this image (begun, its rows
+    // given only by segments).
+    bool AppendSegment(const void* data, std::size_t size, uint32_t rows, unsigned long adler);
+
 private:
+    bool Open(uint32_t width, uint32_t height);
     bool Chunk(const char type[4], const uint8_t* data, std::size_t size);
     bool EmitIdat();
     bool PutBytes(const uint8_t* data, std::size_t size);
@@ -69,6 +86,7 @@ private:
     uint32_t m_repeats = 0;          // rows equal to the row above, not yet encoded
     Mode m_mode = Mode::Aligned;
     bool m_failed = false;
+    bool m_segment = false;          // the sink takes raw deflate data, not chunks
     unsigned long m_adler = 1;       // Adler-32 of the filtered rows so far
     unsigned long m_repeatAdler = 1; // Adler-32 of one repeated row
     uint64_t m_bitBuffer = 0;
