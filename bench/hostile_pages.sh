@@ -14,7 +14,9 @@
 #                             -DVEXLAN_BUILD_BENCH=ON). The print spool is
 #                             the PDF that --pdf times.
 #   LONG=1                    adds the pages of one 200 MB line (.txt in the
-#                             code page's ASCII, and in GBK double bytes)
+#                             code page's ASCII, and in GBK double bytes),
+#                             and of the largest picture decoded (12000 x
+#                             12000 of noise), as it is and inverted
 set -euo pipefail
 bin="$1" tool="$2"
 shift 2
@@ -49,6 +51,17 @@ def jpeg(name, w, h):
                       for y in range(h) for x in range(w) for c in range(3)))
     out = os.path.join(d, name)
     subprocess.run(["cjpeg", "-quality", "85", "-outfile", out, ppm], check=True)
+    return out
+
+def noise_jpeg(name, side):
+    out = os.path.join(d, name)
+    cjpeg = subprocess.Popen(["cjpeg", "-quality", "85", "-outfile", out], stdin=subprocess.PIPE)
+    cjpeg.stdin.write(b"P6\n%d %d\n255\n" % (side, side))
+    for _ in range(side):
+        cjpeg.stdin.write(os.urandom(side * 3))
+    cjpeg.stdin.close()
+    if cjpeg.wait() != 0:
+        sys.exit("cjpeg failed")
     return out
 
 def block(rect, path, face="Arial"):
@@ -106,6 +119,11 @@ if os.environ.get("LONG"):
     pages["long-line-gbk"] = [block([0, 1000, 2000000000, 1600], long_text("gbk.txt", "\u4e2d\u6587a".encode("gbk")), "宋体")]
     # 200 lines of 1 MB, characters 20 units wide.
     pages["long-lines"] = [block([0, 0, 20000000, 29700], long_text("lines.txt", b"Wi ", 200))]
+    # The largest picture decoded (12000 x 12000, 432 MB), of noise (a 51 MB
+    # JPEG): as it is, and inverted.
+    pages["big-photo"] = [{"type": 1, "rect": [0, 0, 21000, 29700], "path": noise_jpeg("noise.jpg", 12000),
+                           "invert": 0, "keepAspect": 1}]
+    pages["big-photo-inverted"] = [dict(pages["big-photo"][0], invert=1)]
 for name, items in pages.items():
     with open(os.path.join(d, name + ".json"), "w", encoding="utf-8") as f:
         json.dump(items, f, ensure_ascii=False)
