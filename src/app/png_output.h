@@ -16,7 +16,8 @@ namespace vexlan {
 class CAtomicFile;
 
 // Pixels of one band at most (a band is this many 32-bit pixels: 32 MiB;
-// each thread drawing the page holds one).
+// each thread drawing the page holds one, and up to two of its bands
+// compressed and waiting to be written).
 constexpr std::size_t kPngBandPixels = std::size_t(1) << 23;
 
 // Draws `items` on a white `pixels`-sized image at `dpi`, item coordinate
