@@ -118,6 +118,12 @@ bool CMainFrame::event(QEvent* event)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // While a page is printing, the window stays: the program ends by
+    // itself once the page has gone.
+    if (m_pView != nullptr && m_pView->IsPrinting()) {
+        event->ignore();
+        return;
+    }
     // While the preview is shown, closing the window closes the preview; the
     // end of the preview then ends the program through the exit timer.
     if (m_pView != nullptr && m_pView->ClosePreview()) {

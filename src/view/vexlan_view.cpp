@@ -18,6 +18,7 @@
 #include "view/print_preview.h"
 #include "view/printer_choice.h"
 #include "view/timed_message.h"
+#include "view/work_thread.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -169,13 +170,20 @@ void CVexlanView::OnFilePrint(bool bDirect)
     info.m_bDirect = bDirect;
     if (!OnPreparePrinting(info))
         return;
+    // Drawn and sent on a thread of its own (a hostile page takes seconds,
+    // an unanswering scheduler up to its time-out): the window repaints.
     QString error;
-    const bool printed = PrintOnePage(*info.m_pPrinter,
-                                      [this, &info](QPainter& painter) {
-                                          OnBeginPrinting(painter, info);
-                                          OnPrint(painter, info);
-                                      },
-                                      error);
+    bool printed = false;
+    m_bPrinting = true;
+    RunOffGuiThread([this, &info, &printed, &error] {
+        printed = PrintOnePage(*info.m_pPrinter,
+                               [this, &info](QPainter& painter) {
+                                   OnBeginPrinting(painter, info);
+                                   OnPrint(painter, info);
+                               },
+                               error);
+    });
+    m_bPrinting = false;
     if (printed) {
         emit pagePrinted();
     } else {

@@ -64,6 +64,9 @@ public:
     bool ClosePreview();
 
     bool IsInPreview() const { return m_pPreview != nullptr; }
+    // A page is being drawn and sent to the printer (the window takes no
+    // input meanwhile).
+    bool IsPrinting() const { return m_bPrinting; }
     CPrintPreview* GetPreview() const { return m_pPreview; }
     // The armed exit timer's identifier, 0 when disarmed.
     UINT GetExitTimerId() const { return m_exitTimer.GetTimerId(); }
@@ -110,6 +113,7 @@ private:
     CPrintPreview* m_pPreview = nullptr;
     CPreviewRenderer* m_pRenderer = nullptr; // the preview's page, while the preview is shown
     bool m_bPaintReported = false;      // VEXLAN_REPORT_PAINT's line has been written
+    bool m_bPrinting = false;
     QString m_strPrinterName;
     std::chrono::milliseconds m_failureMessageLength = kFailureMessageLength;
 };
