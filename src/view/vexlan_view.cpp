@@ -174,16 +174,22 @@ void CVexlanView::OnFilePrint(bool bDirect)
     // an unanswering scheduler up to its time-out): the window repaints.
     QString error;
     bool printed = false;
-    m_bPrinting = true;
-    RunOffGuiThread([this, &info, &printed, &error] {
-        printed = PrintOnePage(*info.m_pPrinter,
-                               [this, &info](QPainter& painter) {
-                                   OnBeginPrinting(painter, info);
-                                   OnPrint(painter, info);
-                               },
-                               error);
-    });
-    m_bPrinting = false;
+    {
+        // Printing until the work ends, also by an exception.
+        struct Printing {
+            bool& flag;
+            ~Printing() { flag = false; }
+        } printing{m_bPrinting};
+        m_bPrinting = true;
+        RunOffGuiThread([this, &info, &printed, &error] {
+            printed = PrintOnePage(*info.m_pPrinter,
+                                   [this, &info](QPainter& painter) {
+                                       OnBeginPrinting(painter, info);
+                                       OnPrint(painter, info);
+                                   },
+                                   error);
+        });
+    }
     if (printed) {
         emit pagePrinted();
     } else {
