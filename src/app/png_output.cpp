@@ -153,11 +153,13 @@ bool WritePagePng(const CPageItemArray& items, QSize pixels, QPoint origin, int 
     const int workers = int(std::clamp(std::min(std::thread::hardware_concurrency(), kMaxWorkers), 1u, unsigned(bands)));
 
     CPngStreamWriter png([&file](const void* data, std::size_t size) { return file.Write(data, size); });
-    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
-    if (!png.Begin(uint32_t(width), uint32_t(height), uint32_t(dotsPerMeter))) {
+    const auto writeFailed = [&] {
         error = file.Error().empty() ? "the PNG encoder failed" : file.Error();
         return false;
-    }
+    };
+    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
+    if (!png.Begin(uint32_t(width), uint32_t(height), uint32_t(dotsPerMeter)))
+        return writeFailed();
     CBandWork work(bands, workers);
     std::vector<std::thread> threads;
     try {
@@ -169,22 +171,14 @@ bool WritePagePng(const CPageItemArray& items, QSize pixels, QPoint origin, int 
     bool ok = true;
     Segment segment;
     for (int k = 0; ok && k < bands; ++k) {
-        ok = work.Next(segment, error);
-        if (ok && !png.AppendSegment(segment.bytes.data(), segment.bytes.size(), segment.rows, segment.adler)) {
-            error = file.Error().empty() ? "the PNG encoder failed" : file.Error();
-            ok = false;
-        }
+        ok = work.Next(segment, error) &&
+             (png.AppendSegment(segment.bytes.data(), segment.bytes.size(), segment.rows, segment.adler) ||
+              writeFailed());
     }
     work.Stop();
     for (std::thread& thread : threads)
         thread.join();
-    if (ok && !png.Finish()) {
-        error = file.Error().empty() ? "the PNG encoder failed" : file.Error();
-        ok = false;
-    }
-    if (!ok && error.empty())
-        error = "cannot start a thread to draw the page";
-    return ok;
+    return ok && (png.Finish() || writeFailed());
 }
 
 } // namespace vexlan
