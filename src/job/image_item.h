@@ -27,7 +27,9 @@ namespace vexlan {
 // not .jpg/.bpg", a file problem ("no such file", "permission denied", "not
 // a regular file"), "not a packed file, or damaged", "not a JPEG, or damaged",
 // "unpacked data is not a JPEG, or damaged", "over the page's image memory
-// budget", "picture too large to decode" or "out of memory".
+// budget", "picture too large to decode" or "out of memory". On TRUE it
+// receives what the picture lacks ("image data ends early; what it holds is
+// drawn": a JPEG cut short, drawn as far as its data goes), or "".
 BOOL LoadImageItem(PageItem& item, std::string* problem = nullptr);
 
 } // namespace vexlan

@@ -18,6 +18,7 @@ namespace {
 
 constexpr char kNotPacked[] = "not a packed file, or damaged";
 constexpr char kNotJpeg[] = "not a JPEG, or damaged";
+constexpr char kEndsEarly[] = "image data ends early; what it holds is drawn";
 
 // Fails the item, saying why when asked. With `checkFile`, the file itself
 // is looked at first: when it is missing, unreadable or not a regular file,
@@ -105,6 +106,7 @@ struct CImageLoader::Slot {
     // The outcome; written by the decoding before `done` is set.
     bool done = false;
     bool ok = false;
+    bool endedEarly = false;  // drawn from data that ends before the picture does
     bool taken = false;
     JpgFailure failure = JpgFailure::kNone;
     void* bits = nullptr;
@@ -171,26 +173,35 @@ bool CImageLoader::Start(const PageItem& item, std::string* problem)
     }
 
     std::unique_lock<std::mutex> lock(m_lock);
-    WaitForRoom(lock, file.GetLength());
-    lock.unlock();
-    const uint64_t left = Left();
     std::vector<uint8_t> data;
-    try {
-        if (packed) {
-            uint8_t* raw = nullptr;
-            uint32_t size = 0;
-            if (!ReadPackedStream(&file, &raw, &size))
-                return Fail(problem, path, true, kNotPacked);
-            const std::unique_ptr<uint8_t[]> unpacked(raw);
-            if (size > left)
-                return Fail(problem, path, false, FailureReason(JpgFailure::kOverBudget, packed));
-            data.assign(unpacked.get(), unpacked.get() + size);
-        } else if (!ReadAll(file, left, data)) {
-            return Fail(problem, path, false, FailureReason(JpgFailure::kOverBudget, packed));
+    if (packed) {
+        // The unpacked bytes are read straight into the buffer the picture
+        // is decoded from, and only once the reading's peak fits in what is
+        // left beside the decodings running.
+        const PackedRead got = ReadPackedBytes(&file, data, [&](const PackedSizes& sizes) {
+            WaitForRoom(lock, sizes.peak);
+            lock.unlock();
+            return sizes.peak <= Left();
+        });
+        if (lock.owns_lock())
+            lock.unlock();
+        if (got == PackedRead::kDamaged)
+            return Fail(problem, path, true, kNotPacked);
+        if (got != PackedRead::kOk) {
+            const JpgFailure why = got == PackedRead::kRefused ? JpgFailure::kOverBudget : JpgFailure::kNoMemory;
+            return Fail(problem, path, false, FailureReason(why, packed));
         }
-    } catch (const std::bad_alloc&) {
-        return Fail(problem, path, false, FailureReason(JpgFailure::kNoMemory, packed));
+    } else {
+        WaitForRoom(lock, file.GetLength());
+        lock.unlock();
+        try {
+            if (!ReadAll(file, Left(), data))
+                return Fail(problem, path, false, FailureReason(JpgFailure::kOverBudget, packed));
+        } catch (const std::exception&) {
+            return Fail(problem, path, false, FailureReason(JpgFailure::kNoMemory, packed));
+        }
     }
+    const uint64_t left = Left();
     file.Close();
 
     // The bytes stay in memory while the pixels are decoded.
@@ -277,18 +288,20 @@ void CImageLoader::Decode(Slot* slot)
         skip = m_stop || slot->index > m_firstFailed;
     }
     bool ok = false;
-    bool intact = false;
+    JpgDamage damage;
     JpgFailure failure = JpgFailure::kData;
     if (!skip) {
         CMemFile file(slot->bytes->data(), slot->bytes->size());
-        ok = DecodeJpgToDib(&file, slot->limits, slot->bits, slot->bmi, &failure, &intact) != 0;
+        ok = DecodeJpgToDib(&file, slot->limits, slot->bits, slot->bmi, &failure, &damage) != 0;
     }
-    // Only an undamaged stream is the picture its decoding shows.
-    if (!ok || !intact || !slot->header.embeddable)
+    // Only an undamaged stream is the picture its decoding shows: a PDF
+    // draws a damaged one from its pixels, as the preview does.
+    if (!ok || damage.any || !slot->header.embeddable)
         slot->bytes.reset();
     {
         std::lock_guard<std::mutex> g(m_lock);
         slot->ok = ok;
+        slot->endedEarly = damage.endedEarly;
         slot->failure = failure;
         slot->done = true;
         if (!ok)
@@ -336,8 +349,17 @@ BOOL CImageLoader::Take(std::size_t k, void*& pBits, BITMAPINFO*& pBmi, std::str
     slot.taken = true;
     pBits = slot.bits;
     pBmi = slot.bmi;
+    if (problem != nullptr)
+        problem->clear();
     if (slot.kind != Slot::Kind::kDecode)
         return TRUE;
+    if (slot.endedEarly && problem != nullptr) {
+        try {
+            *problem = kEndsEarly;
+        } catch (const std::exception&) {
+            // Out of memory: the picture is had, the note about it is not.
+        }
+    }
     PageImageCache().Remember(slot.key, slot.bits, slot.bmi);
     if (slot.bytes) {
         try {

@@ -14,8 +14,10 @@
 // Charges: a new picture charges its two image blocks, plus its JPEG bytes
 // when they are kept for a PDF surface (stored_jpeg.h; only streams a PDF
 // reader takes as they are, decoded without damage). Its file must fit in
-// what is left, and so must the blocks with the file beside them. A picture
-// shared with an earlier item charges nothing.
+// what is left, and so must the blocks with the file beside them; a ".bpg"
+// is unpacked only when its unpacking's peak (the unpacked bytes and the
+// packed ones beside them) fits, straight into the one buffer the picture is
+// then decoded from. A picture shared with an earlier item charges nothing.
 //
 // Memory: decodings run together only while the memory they take for the
 // time being (bytes not kept, libjpeg's working memory) fits in what the
@@ -65,6 +67,8 @@ public:
 
     // Waits for picture `k` and hands it over: TRUE with pBits/pBmi set to
     // holders the caller now owns, or FALSE with why in a non-null `problem`.
+    // On TRUE, a non-null `problem` receives what the picture lacks ("image
+    // data ends early", said for the item that decoded it), or "".
     // Pictures are taken in order, each once, and the caller still holds the
     // pictures it took when it takes a later one (a later item may share
     // them).

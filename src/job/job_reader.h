@@ -19,12 +19,15 @@ constexpr std::size_t JOB_HEADER_SIZE = 8;
 // leave the list empty; a file that ends early yields the complete records
 // before its end; records of unknown type are skipped; an image that cannot
 // be loaded, or a ".txt" text block whose file cannot be opened, stops the
-// reading there (that record and later ones are absent).
+// reading there (that record and later ones are absent), as does a ".txt"
+// over kMaxBlockTextBytes and running out of memory. Never throws.
 //
 // With `diagnostics`, each of these problems also adds one warning (see
 // load_diagnostics.h), as does a text block that draws nothing (extension
-// neither ".txt" nor ".bin", a packed file that cannot be read, no text) and
-// a file longer than its records; the list is the same either way.
+// neither ".txt" nor ".bin", a packed file that cannot be read, no text), a
+// file longer than its records, a picture drawn from data that ends early,
+// and text (of a text item, or of a text block that draws) that is not
+// valid in the code page; the list is the same either way.
 void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagnostics = nullptr);
 
 } // namespace vexlan

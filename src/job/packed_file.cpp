@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <stdexcept>
 
 namespace vexlan {
 
@@ -43,7 +44,56 @@ void XorBuffer(uint8_t* data, uint32_t count, uint32_t key)
         data[i] ^= low;
 }
 
-BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size, uint32_t* capacity)
+namespace {
+
+struct PackedHeader {
+    PackedSizes sizes;
+    uint32_t key = 0;
+    uint32_t bufferSize = 0;
+};
+
+// Reads and checks the 8-byte header (the file at offset 0).
+bool ReadHeader(CFile* file, PackedHeader& h)
+{
+    uint8_t field[4];
+    if (file->Read(field, 4) != 4)
+        return false;
+    const uint32_t seed = ReadU32LE(field);
+    if (file->Read(field, 4) != 4)
+        return false;
+    const uint32_t unpackedSize = ReadU32LE(field);
+
+    // N and the key come from the whole file's length, so the file must
+    // have stood at offset 0 when it was handed in.
+    const uint64_t length = file->GetLength();
+    if (length < PACKED_HEADER_SIZE || length - PACKED_HEADER_SIZE > PACKED_MAX_SIZE)
+        return false;
+    const uint32_t n = static_cast<uint32_t>(length - PACKED_HEADER_SIZE);
+    if (unpackedSize > PACKED_MAX_SIZE ||
+        static_cast<uint64_t>(unpackedSize) > static_cast<uint64_t>(n) * PACKED_MAX_RATIO)
+        return false;
+    h.key = seed ^ n;
+    h.bufferSize = std::max(n, unpackedSize);
+    h.sizes = PackedSizes{n, unpackedSize, uint64_t{h.bufferSize} + n};
+    return true;
+}
+
+// Reads the payload into `block` (bufferSize bytes), unscrambles it and
+// inflates it in place.
+PackedRead Unpack(CFile* file, const PackedHeader& h, uint8_t* block)
+{
+    if (file->Read(block, h.sizes.packed) != h.sizes.packed)
+        return PackedRead::kDamaged;
+    XorBuffer(block, h.sizes.packed, h.key);
+    const int got = ZzUncompressBlock(block, h.sizes.packed, h.bufferSize, h.sizes.unpacked);
+    if (got == ZZ_ERR_MEM)
+        return PackedRead::kNoMemory;
+    return got < 0 ? PackedRead::kDamaged : PackedRead::kOk;
+}
+
+// ReadPackedStream with `room` asked before the block is allocated.
+PackedRead ReadIntoNewBlock(CFile* file, uint8_t** buffer, uint32_t* size, uint32_t* capacity,
+                            const PackedRoom* room)
 {
     if (buffer != nullptr) {
         delete[] *buffer;
@@ -53,43 +103,66 @@ BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size, uint32_t* c
         *size = 0;
     if (capacity != nullptr)
         *capacity = 0;
-    if (file == nullptr || buffer == nullptr || size == nullptr)
-        return FALSE;
-
-    uint8_t field[4];
-    if (file->Read(field, 4) != 4)
-        return FALSE;
-    const uint32_t seed = ReadU32LE(field);
-    if (file->Read(field, 4) != 4)
-        return FALSE;
-    const uint32_t unpackedSize = ReadU32LE(field);
-
-    // N and the key come from the whole file's length, so the file must
-    // have stood at offset 0 when it was handed in.
-    const uint64_t length = file->GetLength();
-    if (length < PACKED_HEADER_SIZE || length - PACKED_HEADER_SIZE > PACKED_MAX_SIZE)
-        return FALSE;
-    const uint32_t n = static_cast<uint32_t>(length - PACKED_HEADER_SIZE);
-    const uint32_t key = seed ^ n;
-    if (unpackedSize > PACKED_MAX_SIZE ||
-        static_cast<uint64_t>(unpackedSize) > static_cast<uint64_t>(n) * PACKED_MAX_RATIO)
-        return FALSE;
-
-    const uint32_t bufferSize = std::max(n, unpackedSize);
-    uint8_t* block = new (std::nothrow) uint8_t[bufferSize];
-    if (block == nullptr)
-        return FALSE;
-    std::unique_ptr<uint8_t[]> owned(block);
-    if (file->Read(block, n) != n)
-        return FALSE;
-    XorBuffer(block, n, key);
-    if (ZzUncompressBlock(block, n, bufferSize, unpackedSize) < 0)
-        return FALSE;
-    *buffer = owned.release();
-    *size = unpackedSize;
+    PackedHeader h;
+    if (file == nullptr || buffer == nullptr || size == nullptr || !ReadHeader(file, h))
+        return PackedRead::kDamaged;
+    if (room != nullptr && *room && !(*room)(h.sizes))
+        return PackedRead::kRefused;
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[h.bufferSize]);
+    if (!block)
+        return PackedRead::kNoMemory;
+    const PackedRead got = Unpack(file, h, block.get());
+    if (got != PackedRead::kOk)
+        return got;
+    *buffer = block.release();
+    *size = h.sizes.unpacked;
     if (capacity != nullptr)
-        *capacity = bufferSize;
-    return TRUE;
+        *capacity = h.bufferSize;
+    return PackedRead::kOk;
+}
+
+} // namespace
+
+BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size, uint32_t* capacity)
+{
+    return ReadIntoNewBlock(file, buffer, size, capacity, nullptr) == PackedRead::kOk;
+}
+
+PackedRead ReadPackedBytes(CFile* file, std::vector<uint8_t>& out, const PackedRoom& room)
+{
+    std::vector<uint8_t>().swap(out);
+    PackedHeader h;
+    if (file == nullptr || !ReadHeader(file, h))
+        return PackedRead::kDamaged;
+    if (room && !room(h.sizes))
+        return PackedRead::kRefused;
+    try {
+        out.resize(h.bufferSize);
+    } catch (const std::exception&) {
+        return PackedRead::kNoMemory;
+    }
+    const PackedRead got = Unpack(file, h, out.data());
+    if (got != PackedRead::kOk) {
+        std::vector<uint8_t>().swap(out);
+        return got;
+    }
+    out.resize(h.sizes.unpacked);
+    // Only a payload longer than its unpacked data leaves spare room; the
+    // copy that gives it back is smaller than what was just released.
+    if (out.capacity() > out.size())
+        out.shrink_to_fit();
+    return PackedRead::kOk;
+}
+
+PackedRead ReadPackedFile(const std::string& path, uint8_t** buffer, uint32_t* size, uint32_t* capacity,
+                          const PackedRoom& room)
+{
+    CFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::typeBinary)) {
+        ReadIntoNewBlock(nullptr, buffer, size, capacity, nullptr);
+        return PackedRead::kDamaged;
+    }
+    return ReadIntoNewBlock(&file, buffer, size, capacity, &room);
 }
 
 BOOL ReadPackedFile(std::string path, uint8_t** buffer, uint32_t* size, uint32_t* capacity)

@@ -12,7 +12,9 @@
 #include "platform/wintypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace vexlan {
 
@@ -50,6 +52,33 @@ constexpr uint32_t PACKED_MAX_SIZE = 1u << 30;
 // A non-null `capacity` receives the size of the whole block on success (0
 // on failure), for a caller that goes on using the block.
 BOOL ReadPackedStream(CFile* file, uint8_t** buffer, uint32_t* size, uint32_t* capacity = nullptr);
+
+// What a packed file's header says, and what reading it takes at its peak:
+// the block of max(N, dwUnpackedSize) bytes and the copy of the N packed
+// bytes beside it while they are inflated.
+struct PackedSizes {
+    uint32_t packed = 0;    // N
+    uint32_t unpacked = 0;  // dwUnpackedSize
+    uint64_t peak = 0;
+};
+
+// Asked once the header is read and found within the limits above: true
+// lets the reading go on, false stops it before anything is allocated.
+using PackedRoom = std::function<bool(const PackedSizes&)>;
+
+enum class PackedRead { kOk, kDamaged, kRefused, kNoMemory };
+
+// Reads a packed file from `file` (positioned at offset 0) into `out`, which
+// then holds exactly the dwUnpackedSize unpacked bytes (zero after the end of
+// a stream that unpacks to fewer). kRefused when `room` said no; kDamaged for
+// everything ReadPackedStream fails on but memory; kNoMemory when memory runs
+// out. `out` is empty on failure. Never throws (nor may `room`).
+PackedRead ReadPackedBytes(CFile* file, std::vector<uint8_t>& out, const PackedRoom& room);
+
+// ReadPackedStream from a path with `room` asked as above; on kRefused and
+// kNoMemory nothing stays allocated either.
+PackedRead ReadPackedFile(const std::string& path, uint8_t** buffer, uint32_t* size, uint32_t* capacity,
+                          const PackedRoom& room);
 
 // The same from a path, opened in binary mode; a non-null *buffer is
 // released first, also when the path cannot be opened. The file is closed

@@ -20,11 +20,19 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string_view>
 
 namespace vexlan {
 
 namespace {
+
+constexpr char kOverLimit[] = "larger than 256 MiB, the limit for text";
+static_assert(kMaxBlockTextBytes == 256ull << 20, "kOverLimit names the limit");
+
+// How the reading of a block's file went.
+enum class TextFile { kRead, kUnreadable, kOverLimit };
 
 // The text of a block while it is loaded: the first `length` bytes of one
 // new[] buffer of `capacity` bytes.
@@ -84,14 +92,20 @@ std::size_t CollapseCrLf(char* text, std::size_t length)
 // normalised, one trailing LF dropped, and the lines counted and measured
 // as SplitString at "\n" cuts them (the whole text trimmed of white space,
 // then one piece per LF-separated part), all within the unpacking buffer.
-// Returns false when the packed file cannot be read (the text is empty).
-bool LoadPackedText(const std::string& path, TextBuffer& text, PageItem& item)
+// The text is empty when the packed file cannot be read, and when its
+// packed or unpacked bytes exceed the limit (then nothing is unpacked).
+TextFile LoadPackedText(const std::string& path, TextBuffer& text, PageItem& item)
 {
     uint8_t* raw = nullptr;
     uint32_t size = 0;
     uint32_t capacity = 0;
-    if (!ReadPackedFile(path, &raw, &size, &capacity))
-        return false;
+    const PackedRead got = ReadPackedFile(path, &raw, &size, &capacity, [](const PackedSizes& sizes) {
+        return sizes.packed <= kMaxBlockTextBytes && sizes.unpacked <= kMaxBlockTextBytes;
+    });
+    if (got == PackedRead::kNoMemory)
+        throw std::bad_alloc();
+    if (got != PackedRead::kOk)
+        return got == PackedRead::kRefused ? TextFile::kOverLimit : TextFile::kUnreadable;
     text.data.reset(reinterpret_cast<char*>(raw));
     text.capacity = capacity;
     char* p = text.data.get();
@@ -118,34 +132,40 @@ bool LoadPackedText(const std::string& path, TextBuffer& text, PageItem& item)
         start = end + 1;
     }
     item.nLineCount = count;
-    return true;
+    return TextFile::kRead;
 }
 
 // Reads the whole of `file` into `text`: a buffer of the file's length,
 // grown only if the file turns out longer than it said. No room is kept for
 // the NUL: a text file nearly always ends in a line end, which the joined
-// text drops, so the buffer then has just the block's size.
-void ReadWhole(CFile& file, TextBuffer& text)
+// text drops, so the buffer then has just the block's size. False, with
+// nothing allocated for a file that says so at once, when the file holds
+// more than kMaxBlockTextBytes.
+bool ReadWhole(CFile& file, TextBuffer& text)
 {
-    text.capacity = static_cast<std::size_t>(std::min<uint64_t>(file.GetLength(), SIZE_MAX / 2));
+    constexpr auto kMax = static_cast<std::size_t>(kMaxBlockTextBytes);
+    if (file.GetLength() > kMax)
+        return false;
+    text.capacity = static_cast<std::size_t>(file.GetLength());
     text.data.reset(new char[text.capacity]);
     text.length = 0;
     for (;;) {
         if (text.length == text.capacity) {
             char extra;
             if (file.Read(&extra, 1) == 0)
-                return;
-            const std::size_t grown = text.capacity + std::max<std::size_t>(text.capacity, 64 * 1024);
+                return true;
+            if (text.length == kMax)
+                return false;
+            const std::size_t grown = std::min(text.capacity + std::max<std::size_t>(text.capacity, 64 * 1024), kMax);
             std::unique_ptr<char[]> bigger(new char[grown]);
             std::memcpy(bigger.get(), text.data.get(), text.length);
             text.data = std::move(bigger);
             text.capacity = grown;
             text.data[text.length++] = extra;
         }
-        const std::size_t room = std::min<std::size_t>(text.capacity - text.length, 1u << 30);
-        const UINT got = file.Read(text.data.get() + text.length, static_cast<UINT>(room));
+        const UINT got = file.Read(text.data.get() + text.length, static_cast<UINT>(text.capacity - text.length));
         if (got == 0)
-            return;
+            return true;
         text.length += got;
     }
 }
@@ -154,12 +174,15 @@ void ReadWhole(CFile& file, TextBuffer& text)
 // last line needs no LF. The lines are joined by single LFs in place. An LF
 // goes in only once the text is non-empty, so empty lines at the start are
 // counted but add nothing.
-bool LoadPlainText(const std::string& path, TextBuffer& text, PageItem& item)
+TextFile LoadPlainText(const std::string& path, TextBuffer& text, PageItem& item)
 {
     CFile file;
     if (!file.Open(path, CFile::typeText | CFile::modeRead))
-        return false;
-    ReadWhole(file, text);
+        return TextFile::kUnreadable;
+    if (!ReadWhole(file, text)) {
+        text = TextBuffer();
+        return TextFile::kOverLimit;
+    }
     file.Close();
 
     // The joined text never overtakes the bytes still to be read: the LF
@@ -191,14 +214,14 @@ bool LoadPlainText(const std::string& path, TextBuffer& text, PageItem& item)
         }
     }
     text.length = out;
-    return true;
+    return TextFile::kRead;
 }
 
 // Why a loaded block draws nothing, or "" when it draws its text. The
 // renderer draws nothing without lines or width, and finds no piece in a
 // text that is all white space.
 std::string DrawsNothingReason(const std::string& path, std::string_view text, const PageItem& item,
-                               bool packedUnreadable)
+                               TextFile packed)
 {
     const bool isBin = HasExtension(path, ".bin");
     if (!isBin && !HasExtension(path, ".txt"))
@@ -206,7 +229,9 @@ std::string DrawsNothingReason(const std::string& path, std::string_view text, c
     if (item.nLineCount != 0 && item.nMaxLineLen != 0 &&
         std::any_of(text.begin(), text.end(), [](char c) { return !IsBlank(c); }))
         return std::string();
-    if (isBin && packedUnreadable) {
+    if (isBin && packed == TextFile::kOverLimit)
+        return kOverLimit;
+    if (isBin && packed == TextFile::kUnreadable) {
         std::string why = FileProblem(path);
         return why.empty() ? "not a packed file, or damaged" : why;
     }
@@ -217,26 +242,36 @@ std::string DrawsNothingReason(const std::string& path, std::string_view text, c
 
 BOOL LoadTextBlockItem(PageItem& item, std::string* problem)
 {
-    const std::string path(item.szText);
-    TextBuffer text;
-    bool packedUnreadable = false;
-    if (HasExtension(path, ".bin")) {
-        packedUnreadable = !LoadPackedText(path, text, item);
-    } else if (HasExtension(path, ".txt")) {
-        if (!LoadPlainText(path, text, item)) {
-            if (problem != nullptr) {
-                *problem = FileProblem(path);
-                if (problem->empty())
-                    *problem = "cannot be opened";
+    try {
+        const std::string path(item.szText);
+        TextBuffer text;
+        TextFile packed = TextFile::kRead;
+        if (HasExtension(path, ".bin")) {
+            packed = LoadPackedText(path, text, item);
+        } else if (HasExtension(path, ".txt")) {
+            const TextFile got = LoadPlainText(path, text, item);
+            if (got != TextFile::kRead) {
+                if (problem != nullptr) {
+                    *problem = got == TextFile::kOverLimit ? kOverLimit : FileProblem(path);
+                    if (problem->empty())
+                        *problem = "cannot be opened";
+                }
+                item.nLineCount = item.nMaxLineLen = 0;
+                return FALSE;
             }
-            return FALSE;
         }
+        if (problem != nullptr)
+            *problem = DrawsNothingReason(path, text.Text(), item, packed);
+        item.pszBlock = TakeBlock(text);
+        return TRUE;
+    } catch (const std::exception&) {
+        // Out of memory (or a size the library refuses): the file cannot
+        // be read, and nothing it took is left allocated.
+        item.nLineCount = item.nMaxLineLen = 0;
+        if (problem != nullptr)
+            *problem = "out of memory";
+        return FALSE;
     }
-    if (problem != nullptr)
-        *problem = DrawsNothingReason(path, text.Text(), item, packedUnreadable);
-
-    item.pszBlock = TakeBlock(text);
-    return TRUE;
 }
 
 } // namespace vexlan

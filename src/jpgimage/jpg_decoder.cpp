@@ -28,6 +28,7 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr pub;  // first member: libjpeg sees only this part
     std::jmp_buf jump;
+    bool endedEarly;     // the source ran out of data (JWRN_JPEG_EOF)
 };
 
 [[noreturn]] void OnError(j_common_ptr cinfo)
@@ -35,12 +36,15 @@ struct ErrorManager {
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
-// Warnings and trace messages are counted by libjpeg and never printed:
-// the program reports nothing.
+// Warnings are counted and trace messages dropped, never printed: the
+// caller says what matters to the producer (data that ends early).
 void OnMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0)
-        ++cinfo->err->num_warnings;
+    if (level >= 0)
+        return;
+    ++cinfo->err->num_warnings;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<ErrorManager*>(cinfo->err)->endedEarly = true;
 }
 
 void OnOutputMessage(j_common_ptr) {}
@@ -294,6 +298,7 @@ Decode* NewDecode(CFile* file, const JpgDecodeLimits& limits)
     d->err.pub.error_exit = OnError;
     d->err.pub.emit_message = OnMessage;
     d->err.pub.output_message = OnOutputMessage;
+    d->err.endedEarly = false;
     std::memset(&d->guard.pub, 0, sizeof(d->guard.pub));
     d->guard.pub.progress_monitor = OnProgress;
     d->guard.maxScans = limits.maxScans;
@@ -326,12 +331,12 @@ JpgFailure ProbeJpg(CFile* file, const JpgDecodeLimits& limits, JpgHeader* heade
 }
 
 int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
-                   JpgFailure* failure, bool* intact)
+                   JpgFailure* failure, JpgDamage* damage)
 {
     if (failure != nullptr)
         *failure = file == nullptr ? JpgFailure::kData : JpgFailure::kNoMemory;
-    if (intact != nullptr)
-        *intact = false;
+    if (damage != nullptr)
+        *damage = JpgDamage{};
     if (file == nullptr)
         return 0;
     Decode* d = NewDecode(file, limits);
@@ -341,8 +346,8 @@ int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BIT
     const bool ok = RunDecode(d);
     if (failure != nullptr)
         *failure = ok ? JpgFailure::kNone : d->failure;
-    if (intact != nullptr)
-        *intact = ok && d->err.pub.num_warnings == 0;
+    if (damage != nullptr && ok)
+        *damage = JpgDamage{d->err.pub.num_warnings != 0, d->err.endedEarly};
     if (ok) {
         pBits = d->bits;
         pBmi = d->bmi;

@@ -81,13 +81,19 @@ struct JpgHeader {
 // no image block.
 JpgFailure ProbeJpg(CFile* file, const JpgDecodeLimits& limits, JpgHeader* header);
 
+// What a decoding met in the data it delivered a picture from.
+struct JpgDamage {
+    bool any = false;         // libjpeg warned: the picture may not be the whole stream
+    bool endedEarly = false;  // the data ended before the picture did (a truncated file)
+};
+
 // Decodes the JPEG read from `file` at its current position. Returns 1 and
 // sets pBits/pBmi to two new blocks from ImageBlockAlloc (owned by the
 // caller) on success. Returns 0 on failure, with nothing left allocated and
 // pBits/pBmi unchanged. A null file fails. A non-null `failure` receives
-// why (kNone on success). A non-null `intact` receives whether libjpeg met
-// no damage at all (no warning: the picture is the whole stream).
+// why (kNone on success). A non-null `damage` receives what damage libjpeg
+// met on the way (none on failure).
 int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
-                   JpgFailure* failure = nullptr, bool* intact = nullptr);
+                   JpgFailure* failure = nullptr, JpgDamage* damage = nullptr);
 
 } // namespace vexlan

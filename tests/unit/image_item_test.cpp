@@ -10,6 +10,7 @@
 #include "job/image_item.h"
 #include "job/image_loader.h"
 #include "job/job_reader.h"
+#include "job/packed_file.h"
 #include "job/packed_writer.h"
 #include "job/page_item.h"
 #include "platform/bytes.h"
@@ -21,6 +22,8 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <string>
@@ -273,6 +276,34 @@ TEST_F(ImageItemTest, APictureOverThePageBudgetEndsTheJobThere)
     FreePageItems(list);
 }
 
+// A JPEG cut short (a producer that started the program before the file was
+// flushed) is drawn as far as it goes, with a warning in its record's place
+// among the others; packed or not, however many threads decode.
+TEST_F(ImageItemTest, AJpegThatEndsEarlyIsDrawnWithAWarning)
+{
+    const std::string whole = SmallJpeg(64, 48);
+    const std::string cut = whole.substr(0, whole.size() * 2 / 3);
+    test::WriteFile(dir.file("cut.jpg"), cut);
+    test::WriteFile(dir.file("cut.bpg"), Packed(cut));
+    test::WriteFile(dir.file("whole.jpg"), whole);
+    WriteJob(dir.file("job.set"), {ImageRecord(dir.file("cut.jpg")), ImageRecord(dir.file("whole.jpg")),
+                                   ImageRecord(dir.file("cut.bpg")), ImageRecord(dir.file("gone.jpg"))});
+    CPageItemArray list;
+    LoadDiagnostics diagnostics;
+    LoadPrintJob(dir.file("job.set"), list, &diagnostics);
+    EXPECT_EQ(list.GetSize(), 3u);
+    ASSERT_EQ(diagnostics.warnings.size(), 3u);
+    const std::pair<int32_t, std::string> expected[] = {
+        {0, "cut.jpg\": image data ends early; what it holds is drawn"},
+        {2, "cut.bpg\": image data ends early; what it holds is drawn"},
+        {3, "gone.jpg\": no such file; reading of the job stopped here"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(diagnostics.warnings[i].item, expected[i].first);
+        EXPECT_NE(diagnostics.warnings[i].text.find(expected[i].second), std::string::npos) << diagnostics.warnings[i].text;
+    }
+    FreePageItems(list);
+}
+
 class ImageLoaderTest : public test::ImageBlockBooksTest {
 protected:
     void SetUp() override
@@ -415,6 +446,73 @@ TEST_F(ImageLoaderTest, KeepsTheJpegDataOfPicturesAPdfCanEmbedAsTheyAre)
         stored.reset();
         FreePageItems(list);
         EXPECT_EQ(CountedImageBytesLive(), countedBefore);
+    }
+}
+
+// A packed file of `size` zero bytes, compressed a chunk at a time so that
+// making it takes no memory near its size.
+std::string PackedZeros(uint32_t size, uint32_t seed = 77)
+{
+    std::vector<uint8_t> zeros(1 << 20), payload;
+    z_stream zs{};
+    EXPECT_EQ(deflateInit(&zs, 9), Z_OK);
+    uint8_t out[1 << 16];
+    for (uint32_t left = size;;) {
+        const uint32_t take = std::min<uint32_t>(left, static_cast<uint32_t>(zeros.size()));
+        left -= take;
+        zs.next_in = zeros.data();
+        zs.avail_in = take;
+        int rc;
+        do {
+            zs.next_out = out;
+            zs.avail_out = sizeof out;
+            rc = deflate(&zs, left == 0 ? Z_FINISH : Z_NO_FLUSH);
+            payload.insert(payload.end(), out, out + (sizeof out - zs.avail_out));
+        } while (zs.avail_out == 0);
+        if (rc == Z_STREAM_END)
+            break;
+    }
+    deflateEnd(&zs);
+    XorBuffer(payload.data(), static_cast<uint32_t>(payload.size()), seed ^ static_cast<uint32_t>(payload.size()));
+    std::vector<uint8_t> file(PACKED_HEADER_SIZE);
+    WriteU32LE(file.data(), seed);
+    WriteU32LE(file.data() + 4, size);
+    file.insert(file.end(), payload.begin(), payload.end());
+    return std::string(file.begin(), file.end());
+}
+
+uint64_t PeakResidentBytes()
+{
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return static_cast<uint64_t>(use.ru_maxrss) * 1024;
+}
+
+// A packed bomb (a small file unpacking to many zeros) holds its unpacked
+// bytes once while it is looked at, and one whose unpacking would not fit in
+// what the budget has left is refused before it is unpacked. (The process's
+// peak only grows, so the smaller peak is measured first.)
+TEST_F(ImageItemTest, APackedBombIsUnpackedOnceAndOnlyWithinTheBudget)
+{
+    constexpr uint32_t kUnpacked = 256u << 20;
+    test::WriteFile(dir.file("bomb.bpg"), PackedZeros(kUnpacked));
+    const struct {
+        uint64_t budget;
+        const char* problem;
+        uint64_t maxGrowth;
+    } cases[] = {
+        {kUnpacked / 2, "over the page's image memory budget", 32u << 20},
+        {2ull * kUnpacked, "unpacked data is not a JPEG, or damaged", kUnpacked + (64u << 20)},
+    };
+    for (const auto& c : cases) {
+        SetPageImageBudget(ImageBlockLiveBytes() + CountedImageBytesLive() + c.budget);
+        const uint64_t before = PeakResidentBytes();
+        PageItem item = ImageRecord(dir.file("bomb.bpg"));
+        std::string problem;
+        EXPECT_EQ(LoadImageItem(item, &problem), FALSE);
+        SetPageImageBudget(0);
+        EXPECT_EQ(problem, c.problem);
+        EXPECT_LT(PeakResidentBytes() - before, c.maxGrowth) << c.problem;
     }
 }
 

@@ -320,6 +320,11 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
     WriteFile(dir.file("empty.txt"), " \n\n");
     WriteFile(dir.file("junk.bin"), "12345678junk");
     std::filesystem::create_directory(dir.file("dir.jpg"));
+    WriteFile(dir.file("huge.txt"), "");
+    std::filesystem::resize_file(dir.file("huge.txt"), 100ull << 30); // sparse
+    WriteFile(dir.file("gbk.txt"), "\xD6\xD0\xCE\xC4\n");
+    WriteFile(dir.file("utf8.txt"), "\xE4\xB8\xAD\xE6\x96\x87\n");
+    const std::string notValid = "text not valid in code page ";
     const std::string two = Rec(Text("a")) + Rec(Frame(5));
     const std::string q = "\"" + dir.path().string() + "/";
     struct Row {
@@ -348,6 +353,13 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
         // Bytes a terminal would act on or join with the newline are escaped.
         {Job({Block("\xC2\x85\xE2\x80\xA8\xC3\xA9.doc")}), {{0, "block \"\\xC2\\x85\\xE2\\x80\\xA8\xC3\xA9.doc\": ext"}}},
         {Job({Block("\x81\n\xB0\xA1\x81.doc")}), {{0, "block \"\\x81\\n\xB0\xA1\\x81.doc\": ext"}}, CP_GBK},
+        {Job({Text("a"), Block(dir.file("huge.txt")), Frame(1)}),
+         {{1, "huge.txt\": larger than 256 MiB, the limit for text; reading of the job stopped here"}}},
+        // Text in another code page than the job's: once per item.
+        {Job({Text("\xD6\xD0\xCE\xC4"), Block(dir.file("gbk.txt")), Block(dir.file("utf8.txt"))}),
+         {{0, "item 0: " + notValid + "65001 (UTF-8), drawn with replacement characters (VEXLAN_CODEPAGE or the locale chooses the code page)"},
+          {1, "gbk.txt\": " + notValid + "65001 (UTF-8), drawn"}}},
+        {Job({Text("\xE4\xB8\xAD"), Text("\xD6\xD0"), Block(dir.file("gbk.txt"))}), {{0, "item 0: " + notValid + "936 (GBK)"}}, CP_GBK},
         {Job({Text("a"), Frame(2)}), {}},
     };
     const int savedCodePage = AnsiCodePage();

@@ -205,6 +205,42 @@ TEST(LoadTextBlockItem, TxtThatCannotBeOpenedFailsWithoutAllocating)
     }
 }
 
+// Text past the limit is refused before anything is allocated: a sparse
+// 100 GB ".txt" (once a std::bad_alloc that ended the process), a ".txt" one
+// byte over, a ".bin" whose header announces more unpacked bytes.
+TEST(LoadTextBlockItem, TextOverTheLimitIsRefusedBeforeAllocating)
+{
+    test::TempDir dir;
+    const std::pair<const char*, uint64_t> sparse[] = {{"huge.txt", 100ull << 30}, {"over.txt", kMaxBlockTextBytes + 1}};
+    for (const auto& [name, size] : sparse) {
+        test::WriteFile(dir.file(name), "");
+        std::filesystem::resize_file(dir.file(name), size);
+    }
+    std::string bomb = "seed";
+    for (int i = 0; i < 4; ++i)
+        bomb += static_cast<char>(((kMaxBlockTextBytes + 1) >> (8 * i)) & 0xFF);
+    bomb += std::string(kMaxBlockTextBytes / 1000, 'x');
+    test::WriteFile(dir.file("bomb.bin"), bomb);
+    const struct {
+        const char* name;
+        BOOL ok;
+    } cases[] = {{"huge.txt", FALSE}, {"over.txt", FALSE}, {"bomb.bin", TRUE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PageItem item;
+        item.nType = ITEM_TEXTBLOCK;
+        SetItemText(item, dir.file(c.name));
+        std::string problem;
+        ArrayAllocScope scope;
+        EXPECT_EQ(LoadTextBlockItem(item, &problem), c.ok);
+        EXPECT_EQ(problem, "larger than 256 MiB, the limit for text");
+        EXPECT_EQ(scope.stats().live, c.ok ? 1 : 0);
+        EXPECT_LE(scope.stats().lastSize, 1u);
+        EXPECT_EQ(item.nLineCount, 0u);
+        delete[] item.pszBlock;
+    }
+}
+
 TEST(LoadTextBlockItem, LongLinesAreMeasuredInFull)
 {
     test::TempDir dir;
