@@ -455,7 +455,7 @@ std::string PackedZeros(uint32_t size, uint32_t seed = 77)
 {
     std::vector<uint8_t> zeros(1 << 20), payload;
     z_stream zs{};
-    EXPECT_EQ(deflateInit(&zs, 9), Z_OK);
+    EXPECT_EQ(deflateInit(&zs, 1), Z_OK);
     uint8_t out[1 << 16];
     for (uint32_t left = size;;) {
         const uint32_t take = std::min<uint32_t>(left, static_cast<uint32_t>(zeros.size()));
@@ -488,32 +488,35 @@ uint64_t PeakResidentBytes()
     return static_cast<uint64_t>(use.ru_maxrss) * 1024;
 }
 
-// A packed bomb (a small file unpacking to many zeros) holds its unpacked
-// bytes once while it is looked at, and one whose unpacking would not fit in
-// what the budget has left is refused before it is unpacked. (The process's
-// peak only grows, so the smaller peak is measured first.)
-TEST_F(ImageItemTest, APackedBombIsUnpackedOnceAndOnlyWithinTheBudget)
+// How much the process's peak memory grows while the picture of a packed
+// bomb (a small file unpacking to `unpacked` zeros) is loaded with
+// `budget` left; `problem` receives why it fails. The peak only grows, so
+// each test measures one load (ctest runs each in a process of its own).
+uint64_t PeakGrowthOfBomb(const test::TempDir& dir, uint32_t unpacked, uint64_t budget, std::string& problem)
 {
-    constexpr uint32_t kUnpacked = 256u << 20;
-    test::WriteFile(dir.file("bomb.bpg"), PackedZeros(kUnpacked));
-    const struct {
-        uint64_t budget;
-        const char* problem;
-        uint64_t maxGrowth;
-    } cases[] = {
-        {kUnpacked / 2, "over the page's image memory budget", 32u << 20},
-        {2ull * kUnpacked, "unpacked data is not a JPEG, or damaged", kUnpacked + (64u << 20)},
-    };
-    for (const auto& c : cases) {
-        SetPageImageBudget(ImageBlockLiveBytes() + CountedImageBytesLive() + c.budget);
-        const uint64_t before = PeakResidentBytes();
-        PageItem item = ImageRecord(dir.file("bomb.bpg"));
-        std::string problem;
-        EXPECT_EQ(LoadImageItem(item, &problem), FALSE);
-        SetPageImageBudget(0);
-        EXPECT_EQ(problem, c.problem);
-        EXPECT_LT(PeakResidentBytes() - before, c.maxGrowth) << c.problem;
-    }
+    test::WriteFile(dir.file("bomb.bpg"), PackedZeros(unpacked));
+    SetPageImageBudget(ImageBlockLiveBytes() + CountedImageBytesLive() + budget);
+    const uint64_t before = PeakResidentBytes();
+    PageItem item = ImageRecord(dir.file("bomb.bpg"));
+    EXPECT_EQ(LoadImageItem(item, &problem), FALSE);
+    SetPageImageBudget(0);
+    return PeakResidentBytes() - before;
+}
+
+constexpr uint32_t kBomb = 128u << 20;
+
+TEST_F(ImageItemTest, APackedBombIsUnpackedOnceIntoTheBufferItIsDecodedFrom)
+{
+    std::string problem;
+    EXPECT_LT(PeakGrowthOfBomb(dir, kBomb, 2ull * kBomb, problem), kBomb + (48u << 20));
+    EXPECT_EQ(problem, "unpacked data is not a JPEG, or damaged");
+}
+
+TEST_F(ImageItemTest, APackedBombWhoseUnpackingExceedsTheBudgetIsNeverUnpacked)
+{
+    std::string problem;
+    EXPECT_LT(PeakGrowthOfBomb(dir, kBomb, kBomb / 2, problem), 32u << 20);
+    EXPECT_EQ(problem, "over the page's image memory budget");
 }
 
 TEST(PageImageBudget, IsAGibibyteOrHalfOfASmallerMachine)
