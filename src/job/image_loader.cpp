@@ -147,6 +147,10 @@ bool CImageLoader::Start(const PageItem& item, std::string* problem)
     // szText always ends in a NUL within its storage, even when the record
     // filled the whole field.
     const std::string path(item.szText);
+    // Room for the slot first: once a picture is shared or decoding, adding
+    // its slot must not fail. (Out of memory here fails the item through
+    // the exception, with nothing started.)
+    m_slots.reserve(m_slots.size() + 1);
     auto slot = std::make_unique<Slot>();
     slot->index = m_slots.size();
     slot->packed = HasExtension(path, ".bpg");
@@ -217,8 +221,7 @@ bool CImageLoader::Start(const PageItem& item, std::string* problem)
         slot->bytes = kept != 0 ? CountedImageBytes(std::move(data))
                                 : std::make_shared<const std::vector<uint8_t>>(std::move(data));
         m_decodedFrom.emplace(slot->key, slot->index);
-        m_slots.reserve(m_slots.size() + 1);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         m_decodedFrom.erase(slot->key);
         return Fail(problem, path, false, FailureReason(JpgFailure::kNoMemory, packed));
     }
@@ -243,7 +246,14 @@ bool CImageLoader::Start(const PageItem& item, std::string* problem)
 void CImageLoader::Queue(Slot* slot)
 {
     std::unique_lock<std::mutex> lock(m_lock);
-    m_queue.push_back(slot);
+    try {
+        m_queue.push_back(slot);
+    } catch (const std::exception&) {
+        // No room in the queue: decode here, as without threads.
+        lock.unlock();
+        Decode(slot);
+        return;
+    }
     if (m_idle == 0 && m_threads.size() < m_maxThreads) {
         try {
             m_threads.emplace_back([this] { Work(); });
@@ -365,7 +375,7 @@ BOOL CImageLoader::Take(std::size_t k, void*& pBits, BITMAPINFO*& pBmi, std::str
         try {
             RememberStoredJpeg(slot.bits, StoredJpeg{std::move(slot.bytes), static_cast<int>(slot.header.width),
                                                      static_cast<int>(slot.header.height), slot.header.components});
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {
             // Not kept: a PDF then holds the decoded pixels.
         }
         slot.bytes.reset();

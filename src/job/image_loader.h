@@ -59,7 +59,8 @@ public:
     // names the file, as LoadImageItem reads it) as picture number Count().
     // Returns false when the item fails already, with why in a non-null
     // `problem` (LoadImageItem's words); nothing is then started, and the
-    // caller starts nothing more.
+    // caller starts nothing more. Running out of memory may also end it
+    // with an exception; nothing is started then either.
     bool Start(const PageItem& item, std::string* problem);
 
     // Pictures started.
