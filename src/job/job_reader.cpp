@@ -132,18 +132,23 @@ uint64_t BytesAfterRecords(std::FILE* f, int32_t count)
 void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagnostics)
 {
     list.RemoveAll();
-    const Reporter report(path, diagnostics);
     if (path.empty()) {
         if (diagnostics != nullptr)
             diagnostics->Add(LoadWarning::kWholeJob, std::string("no job file named") + kEmptyPage);
         return;
     }
     std::FILE* f = OpenRegularFile(path);
+    ReadPrintJob(f, path, f == nullptr && diagnostics != nullptr ? FileProblem(path) : std::string(), list,
+                 diagnostics);
+}
+
+void ReadPrintJob(std::FILE* f, const std::string& path, const std::string& notOpened, CPageItemArray& list,
+                  LoadDiagnostics* diagnostics)
+{
+    list.RemoveAll();
+    const Reporter report(path, diagnostics);
     if (f == nullptr) {
-        if (report.Wanted()) {
-            const std::string why = FileProblem(path);
-            report.Job((why.empty() ? "cannot be opened" : why) + kEmptyPage);
-        }
+        report.Job((notOpened.empty() ? "cannot be opened" : notOpened) + kEmptyPage);
         return;
     }
 
