@@ -200,13 +200,15 @@ bool HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
     // The claimed name goes as soon as the job is open: it is read through
     // the open stream, so a run that ends while reading leaves nothing
     // behind (and nothing that a later start would read again).
-    if (readFrom != jobPath && unlink(readFrom.c_str()) != 0)
+    const bool claimedStays = readFrom != jobPath && unlink(readFrom.c_str()) != 0;
+    if (claimedStays)
         notDeleted = errno;
     ReadPrintJob(f, jobPath, why, list, diagnostics);
     if (notDeleted != 0 && diagnostics != nullptr)
-        diagnostics->Add(LoadWarning::kWholeJob, "job file " + QuotedPath(jobPath) + ": cannot be deleted (" +
-                                                     ErrnoReason(notDeleted) +
-                                                     "); it stays, and the next start will read it again");
+        diagnostics->Add(LoadWarning::kWholeJob,
+                         "job file " + QuotedPath(jobPath) + ": cannot be deleted (" + ErrnoReason(notDeleted) +
+                             (claimedStays ? "); it stays as " + QuotedPath(readFrom)
+                                           : "); it stays, and the next start will read it again"));
     return f != nullptr;
 }
 
