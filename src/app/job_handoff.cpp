@@ -1,13 +1,21 @@
-// Job hand-off: locate, read, then remove the job file.
+// Job hand-off: locate the job file, claim it, read it, remove it.
 #include "app/job_handoff.h"
 
 #include "app/path_ops.h"
 #include "job/job_reader.h"
+#include "platform/file.h"
+#include "platform/file_problem.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <sys/auxv.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -134,20 +142,74 @@ std::string ResolveJobPath(const std::string& given, const char* argv0)
     return JobPathForExecutable(exe);
 }
 
-void HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
+std::string ClaimedJobName(const std::string& jobPath)
+{
+    const std::size_t slash = jobPath.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    // The job's own name, cut short so that the whole name stays well
+    // within the file system's 255 bytes, tells what a leftover was.
+    const std::string base = jobPath.substr(start, std::min<std::size_t>(jobPath.size() - start, 160));
+    uint64_t nonce = 0;
+    if (getrandom(&nonce, sizeof nonce, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof nonce))
+        nonce = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    static std::atomic<unsigned> serial{0};
+    char tail[80];
+    std::snprintf(tail, sizeof tail, ".%ld.%u.%016llx.claimed", static_cast<long>(getpid()), serial++,
+                  static_cast<unsigned long long>(nonce));
+    return jobPath.substr(0, start) + "." + base + tail;
+}
+
+bool HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
                 LoadDiagnostics* diagnostics)
 {
-    LoadPrintJob(jobPath, list, diagnostics);
-    if (keepJob || jobPath.empty())
-        return;
-    // Removing a name needs write permission on its directory, not on the
-    // file, so a read-only job goes without its mode being touched (and no
-    // mode change can be redirected through a link swapped in meanwhile).
-    // unlink never follows a link. Nodes that are no job file (a FIFO, a
-    // device such as /dev/null named by --job) are left alone.
+    if (jobPath.empty()) {
+        LoadPrintJob(jobPath, list, diagnostics);
+        return false;
+    }
+    // Claiming: the job is renamed to a name of this process's own in the
+    // same directory before it is read. rename is atomic, so of several
+    // instances started on one job exactly one finds it under the job's
+    // name; the others find no job, as if the producer had written none.
+    // Only a regular file or a symbolic link is claimed; rename moves the
+    // link itself, and the reading then follows it as before. Nodes that are
+    // no job file (a FIFO, a device such as /dev/null named by --job) stay
+    // where they are and are read in place (OpenRegularFile refuses them).
+    // Removing or renaming a name needs write permission on its directory,
+    // not on the file, so a read-only job goes too.
+    std::string readFrom = jobPath;
+    int notDeleted = 0; // errno of a job that stays
     struct stat st {};
-    if (lstat(jobPath.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
-        unlink(jobPath.c_str());
+    if (!keepJob && lstat(jobPath.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
+        const std::string claimed = ClaimedJobName(jobPath);
+        if (rename(jobPath.c_str(), claimed.c_str()) == 0) {
+            // A node swapped in between the look and the rename goes back.
+            if (lstat(claimed.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+                readFrom = claimed;
+            else
+                rename(claimed.c_str(), jobPath.c_str());
+        } else if (errno == ENOENT) {
+            // Another instance claimed it first.
+            ReadPrintJob(nullptr, jobPath, ErrnoReason(ENOENT), list, diagnostics);
+            return false;
+        } else {
+            notDeleted = errno;
+        }
+    }
+    std::FILE* f = OpenRegularFile(readFrom);
+    const std::string why = f == nullptr && diagnostics != nullptr ? FileProblem(readFrom) : std::string();
+    // The claimed name goes as soon as the job is open: it is read through
+    // the open stream, so a run that ends while reading leaves nothing
+    // behind (and nothing that a later start would read again).
+    const bool claimedStays = readFrom != jobPath && unlink(readFrom.c_str()) != 0;
+    if (claimedStays)
+        notDeleted = errno;
+    ReadPrintJob(f, jobPath, why, list, diagnostics);
+    if (notDeleted != 0 && diagnostics != nullptr)
+        diagnostics->Add(LoadWarning::kWholeJob,
+                         "job file " + QuotedPath(jobPath) + ": cannot be deleted (" + ErrnoReason(notDeleted) +
+                             (claimedStays ? "); it stays as " + QuotedPath(readFrom)
+                                           : "); it stays, and the next start will read it again"));
+    return f != nullptr;
 }
 
 } // namespace vexlan

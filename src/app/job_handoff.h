@@ -1,5 +1,6 @@
-// The job hand-off of start-up: where the job file is, reading it into the
-// item list, and removing it afterwards whatever the reader found.
+// The job hand-off of start-up: where the job file is, claiming it so that
+// one instance alone reads it, reading it into the item list, and removing
+// it whatever the reader found.
 //
 // The job lies beside the name the program was started under. A producer
 // that uses an installed program through a symbolic link of its own
@@ -45,13 +46,23 @@ std::string JobPathForExecutable(const std::string& exePath);
 // `argv0`: the executable's own path).
 std::string ResolveJobPath(const std::string& given, const char* argv0 = nullptr);
 
-// Reads the job at `jobPath` into `list` (LoadPrintJob), then, unless
-// `keepJob`, removes the file. A missing file, or one that cannot be
-// removed, is no error. Only a regular file or a symbolic link is removed
-// (the link itself, never what it points to); a FIFO, device or directory
-// found under the job's name stays.
-// With `diagnostics`, the reader's warnings about the job are added there.
-void HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
+// Claims the job at `jobPath`, reads it into `list` (LoadPrintJob) and
+// removes it, whatever it held; with `keepJob` it is read in place and kept.
+// Claiming renames the job to a name of this process's own (ClaimedJobName)
+// first, so that of several instances started on one job exactly one reads
+// it and the others find no job (an empty page). Only a regular file or a
+// symbolic link is claimed and removed (the link itself; the reading follows
+// it); a FIFO, device or directory found under the job's name stays and is
+// read in place. A missing job is no error. A job that cannot be renamed or
+// removed (its directory is not writable) is read in place all the same and
+// stays: with `diagnostics` that is a warning, as are the reader's warnings.
+// Returns true when a job file was opened and read.
+bool HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
                 LoadDiagnostics* diagnostics = nullptr);
+
+// The private name a job is claimed under: in the job's directory, hidden,
+// ".<job name>.<pid>.<serial>.<random hex>.claimed" (the job name cut short
+// when long). A new name at each call.
+std::string ClaimedJobName(const std::string& jobPath);
 
 } // namespace vexlan

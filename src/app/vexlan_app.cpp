@@ -18,6 +18,7 @@
 #include <QLocale>
 
 #include <cstdio>
+#include <string>
 
 // The icons are compiled into the app library; a static library needs its
 // resources registered by hand.
@@ -62,7 +63,7 @@ bool CVexlanApp::InitInstance()
 void CVexlanApp::HandOff()
 {
     // The job is read and deleted before any window exists.
-    HandOffJob(ResolveJobPath(m_cl.jobPath), ItemList, m_cl.keepJob, &m_warnings);
+    m_bJobRead = HandOffJob(ResolveJobPath(m_cl.jobPath), ItemList, m_cl.keepJob, &m_warnings);
     PrintJobWarnings(m_warnings);
 }
 
@@ -113,6 +114,16 @@ bool CVexlanApp::InitShell()
 
 int CVexlanApp::PrintDirect()
 {
+    // A page without items would come out as a blank sheet: refused, with
+    // why (the job's own warnings, printed above, say more). The preview
+    // still shows an empty page; the user sees it there.
+    if (ItemList.GetSize() == 0) {
+        const std::string why = m_cl.jobPath.empty() ? std::string("no job file named")
+                                : m_bJobRead         ? "the job " + QuotedPath(m_cl.jobPath) + " holds no items"
+                                                     : "no job file could be read at " + QuotedPath(m_cl.jobPath);
+        std::fprintf(stderr, "vexlan: the page is empty (%s); nothing was sent to the printer\n", why.c_str());
+        return 1;
+    }
     QString error;
     if (!PrintPageDirect(ItemList, QString::fromStdString(m_cl.printer), error)) {
         std::fprintf(stderr, "vexlan: %s\n", error.toLocal8Bit().constData());

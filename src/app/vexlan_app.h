@@ -4,7 +4,8 @@
 // main frame, view) and shows the frame maximized in Print Preview; Run is
 // the message loop, which ends when the main frame closes. Its destructor
 // releases the item list. With --print there is no shell: InitInstance
-// prints the page once on the default or named printer and ends.
+// prints the page once on the default or named printer and ends (a page
+// without items is refused: no blank sheet).
 #pragma once
 
 #include "app/command_line.h"
@@ -51,7 +52,8 @@ public:
     CVexlanDoc* GetDocument() const { return m_pDoc.get(); }
 
     // 0 success; 1 when a pass could not be prepared or printed (an unknown
-    // printer, no printer for --print, a job that could not be started);
+    // printer, no printer for --print, an empty page for --print, a job that
+    // could not be started);
     // 3 instead of 0 with --strict when the job gave warnings.
     int GetExitCode() const;
 
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<CMainFrame> m_pMainWnd;
     int m_nExitCode = 0;
     LoadDiagnostics m_warnings; // about the job, printed when it is read
+    bool m_bJobRead = false;    // a job file was opened and read
 };
 
 } // namespace vexlan

@@ -249,22 +249,13 @@ void ReadRecords(std::FILE* f, int32_t count, int32_t& i, CPageItemArray& list, 
     }
 }
 
-// LoadPrintJob without its last guard.
-void LoadJob(const std::string& path, CPageItemArray& list, LoadDiagnostics* diagnostics)
+// ReadPrintJob without its last guard; `f` stays open.
+void ReadJob(std::FILE* f, const std::string& path, const std::string& notOpened, CPageItemArray& list,
+             LoadDiagnostics* diagnostics)
 {
     const Reporter report(path, diagnostics);
-    if (path.empty()) {
-        if (diagnostics != nullptr)
-            diagnostics->Add(LoadWarning::kWholeJob, std::string("no job file named") + kEmptyPage);
-        return;
-    }
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
-    std::FILE* const f = file.get();
     if (f == nullptr) {
-        if (report.Wanted()) {
-            const std::string why = FileProblem(path);
-            report.Job((why.empty() ? "cannot be opened" : why) + kEmptyPage);
-        }
+        report.Job((notOpened.empty() ? "cannot be opened" : notOpened) + kEmptyPage);
         return;
     }
 
@@ -306,16 +297,31 @@ void LoadJob(const std::string& path, CPageItemArray& list, LoadDiagnostics* dia
 
 } // namespace
 
-void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagnostics)
+void ReadPrintJob(std::FILE* f, const std::string& path, const std::string& notOpened, CPageItemArray& list,
+                  LoadDiagnostics* diagnostics)
 {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(f, &std::fclose);
     list.RemoveAll();
     try {
-        LoadJob(path, list, diagnostics);
+        ReadJob(f, path, notOpened, list, diagnostics);
     } catch (const std::exception&) {
         // Only the job file's header is read outside the guards of the
         // records: out of memory there leaves the page empty.
         FreePageItems(list);
     }
+}
+
+void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagnostics)
+{
+    list.RemoveAll();
+    if (path.empty()) {
+        if (diagnostics != nullptr)
+            diagnostics->Add(LoadWarning::kWholeJob, std::string("no job file named") + kEmptyPage);
+        return;
+    }
+    std::FILE* const f = OpenRegularFile(path);
+    ReadPrintJob(f, path, f == nullptr && diagnostics != nullptr ? FileProblem(path) : std::string(), list,
+                 diagnostics);
 }
 
 } // namespace vexlan

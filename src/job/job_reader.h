@@ -7,6 +7,7 @@
 #include "job/load_diagnostics.h"
 #include "job/page_item.h"
 
+#include <cstdio>
 #include <string>
 
 namespace vexlan {
@@ -29,5 +30,11 @@ constexpr std::size_t JOB_HEADER_SIZE = 8;
 // and text (of a text item, or of a text block that draws) that is not
 // valid in the code page; the list is the same either way.
 void LoadPrintJob(std::string path, CPageItemArray& list, LoadDiagnostics* diagnostics = nullptr);
+
+// LoadPrintJob for a job already opened: reads the stream `f` and closes it.
+// `path` names the job in warnings. A null `f` is a job that could not be
+// opened, `notOpened` saying why (the list is left empty).
+void ReadPrintJob(std::FILE* f, const std::string& path, const std::string& notOpened, CPageItemArray& list,
+                  LoadDiagnostics* diagnostics = nullptr);
 
 } // namespace vexlan
