@@ -7,7 +7,7 @@
 # successes. Needs root and cupsd; without them it says so and passes.
 set -euo pipefail
 
-: "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}"
+: "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}" "${VEXLAN_TEST_DATA:?}"
 CUPSD=/usr/sbin/cupsd
 PPD=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd
 
@@ -37,6 +37,7 @@ sock="$work/cups.sock"
 
 cat >"$work/etc/cupsd.conf" <<CONF
 LogLevel warn
+PreserveJobFiles Yes
 Listen $sock
 Browsing No
 WebInterface No
@@ -207,5 +208,14 @@ if [ -n "${VEXLAN_TEST_BIN_DIR:-}" ]; then
   VEXLAN_REFUSING_QUEUE=VEXLAN_R "$VEXLAN_TEST_BIN_DIR/gui_print_exit_cycle_test" --gtest_filter='*CannotStart*' \
     >"$work/gui.txt" 2>&1 && grep -q '^\[  PASSED  \] 1 test' "$work/gui.txt" || fail "dialog: $(tail -20 "$work/gui.txt")"
 fi
+
+# 6. The sample page (its picture drawn twice, once inverted) on the queue.
+#    Every PDF handed to the scheduler (kept in its spool) and every one it
+#    printed is sound to a strict reader.
+bash "$VEXLAN_TEST_DATA/sample/make_sample.sh" "$VEXLAN_JOB_TOOL" "$work" >/dev/null || fail "sample job"
+"$VEXLAN_BIN" --job "$work/sample.set" --print --printer VEXLAN_B || fail "sample page exited $?"
+wait_output "$work/out/B.pdf"
+. "$(dirname "$0")/../support/pdf_check.sh"
+pdf_check "$work"/spool/d* "$work"/out/*.pdf
 
 echo "print_cups: OK"
