@@ -79,6 +79,8 @@ PreviewImage RenderPreviewImage(const CPageItemArray& items, const PreviewPrinte
         painter.scale(scale, scale);
         try {
             CPainterDC surface(painter, printer.dpiX, printer.dpiY);
+            // Given up, the surface paints nothing more of what it holds.
+            surface.SetCancel(&cancel);
             CCancellableDC dc(surface, cancel);
             RenderPage(&dc, items);
             // The surface draws what it held back as it goes.

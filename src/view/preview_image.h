@@ -37,8 +37,8 @@ inline constexpr int kMaxPreviewSide = 6144;
 // (the same fonts, decisions and geometry in printer pixels), scaled by
 // `scale` (clamped so that no side exceeds kMaxPreviewSide). Reads the
 // items only, so it may run on any thread while nothing changes them.
-// When `cancel` becomes true the items still to come are skipped and the
-// result is a null image; a null image also when the image cannot be
+// When `cancel` becomes true the items still to come and the drawing the
+// surface still holds are skipped and the result is a null image; a null image also when the image cannot be
 // allocated or `scale` is not positive.
 PreviewImage RenderPreviewImage(const CPageItemArray& items, const PreviewPrinter& printer, double scale,
                                 const std::atomic<bool>& cancel);

@@ -7,7 +7,7 @@
 # successes. Needs root and cupsd; without them it says so and passes.
 set -euo pipefail
 
-: "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}"
+: "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}" "${VEXLAN_TEST_DATA:?}"
 CUPSD=/usr/sbin/cupsd
 PPD=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd
 
@@ -37,6 +37,7 @@ sock="$work/cups.sock"
 
 cat >"$work/etc/cupsd.conf" <<CONF
 LogLevel warn
+PreserveJobFiles Yes
 Listen $sock
 Browsing No
 WebInterface No
@@ -207,5 +208,20 @@ if [ -n "${VEXLAN_TEST_BIN_DIR:-}" ]; then
   VEXLAN_REFUSING_QUEUE=VEXLAN_R "$VEXLAN_TEST_BIN_DIR/gui_print_exit_cycle_test" --gtest_filter='*CannotStart*' \
     >"$work/gui.txt" 2>&1 && grep -q '^\[  PASSED  \] 1 test' "$work/gui.txt" || fail "dialog: $(tail -20 "$work/gui.txt")"
 fi
+
+# 6. One picture drawn three times, twice inverted. Every PDF handed to the
+#    scheduler (kept in its spool) and every one it printed is sound to a
+#    strict reader.
+bash "$VEXLAN_TEST_DATA/sample/make_sample.sh" "$VEXLAN_JOB_TOOL" "$work" >/dev/null || fail "sample picture"
+cat >"$work/pictures.json" <<JSON
+[{"type": 1, "rect": [1000, 1000, 9000, 7000], "path": "$work/picture.jpg", "invert": 0},
+ {"type": 1, "rect": [1000, 8000, 9000, 14000], "path": "$work/picture.jpg", "invert": 1},
+ {"type": 1, "rect": [10000, 8000, 18000, 14000], "path": "$work/picture.jpg", "invert": 1}]
+JSON
+"$VEXLAN_JOB_TOOL" build "$work/pictures.json" -o "$work/f.set" >/dev/null || fail "job tool"
+"$VEXLAN_BIN" --job "$work/f.set" --print --printer VEXLAN_B || fail "pictures exited $?"
+wait_output "$work/out/B.pdf"
+. "$(dirname "$0")/../support/pdf_check.sh"
+pdf_check "$work"/spool/d* "$work"/out/*.pdf
 
 echo "print_cups: OK"

@@ -9,6 +9,7 @@ set -euo pipefail
 
 : "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}"
 source "$(dirname "$0")/../support/private_cupsd.sh"
+source "$(dirname "$0")/../support/pdf_check.sh"
 cupsd_require print_paper pdftotext pdfinfo python3
 
 work=$(mktemp -d /tmp/vexlan-paper.XXXXXX)
@@ -46,6 +47,7 @@ while read -r queue paper w h pngw pngh printable; do
   done
   out="$work/cups/out/$queue.pdf"
   for _ in $(seq 300); do [ -s "$out" ] && [ -z "$(lpstat -o)" ] && break; sleep 0.1; done
+  pdf_check "$out" "$work/page.pdf" "$work"/cups/spool/d*
   [ "$(size_of "$out")" = "$w $h" ] || fail "$queue: printed on $(size_of "$out") pt, not $paper"
   [ "$(size_of "$work/page.pdf")" = "$w $h" ] || fail "$queue: --pdf page $(size_of "$work/page.pdf") pt, not $paper"
   [ "$(size_of "$work/page.png")" = "$pngw $pngh" ] || fail "$queue: --png $(size_of "$work/page.png") px, not $pngw $pngh"

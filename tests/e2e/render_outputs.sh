@@ -9,6 +9,7 @@ set -euo pipefail
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 . "$(dirname "$0")/../support/sample_page_env.sh"
+. "$(dirname "$0")/../support/pdf_check.sh"
 
 # --trace: one valid JSON object per call, the numbers of the sample page.
 "$VEXLAN_BIN" --job "$job" --keep-job --trace >"$work/trace.jsonl" 2>/dev/null
@@ -40,10 +41,12 @@ gone = sum(op in ("DeleteFont", "DeletePen") for op in ops)
 assert made == gone, (made, gone)
 PY
 
-# --pdf: one A4 page, the texts extractable (CJK included).
+# --pdf: one sound page of exactly A4, the texts extractable (CJK included).
 "$VEXLAN_BIN" --job "$job" --keep-job --pdf "$work/out.pdf" 2>/dev/null || fail "pdf exit status"
+pdf_check "$work/out.pdf"
 pdfinfo "$work/out.pdf" | grep -q '^Pages: *1$' || fail "pdf pages"
-pdfinfo "$work/out.pdf" | grep -q 'Page size: *595.* x 842' || fail "pdf not A4"
+pdfinfo "$work/out.pdf" | awk '/^Page size:/ { d = $3 - 595.276; e = $5 - 841.89; ok = d * d + e * e < 1e-4 }
+  END { exit !ok }' || fail "pdf not A4: $(pdfinfo "$work/out.pdf" | grep '^Page size')"
 text="$(pdftotext "$work/out.pdf" -)"
 for s in "Vexlan 打印输出 示例" "Left aligned line, Arial" "右对齐的一行" "发货单 No. 2026-1207" "第 1 页"; do
     grep -qF "$s" <<<"$text" || fail "pdf text lacks: $s"

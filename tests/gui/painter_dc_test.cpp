@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -580,4 +581,22 @@ TEST(PainterDC, HairlinesShrunkOntoAnImagePaintWhatQtsLinesPaint)
     }
     CPageItemArray items = List({img});
     FreePageItems(items);
+}
+
+TEST(PainterDC, DrawingGivenUpPaintsNothingItHolds)
+{
+    // The preview gives a drawing up once the surface holds its page: what
+    // it holds is not painted after all.
+    for (const bool givenUp : {false, true}) {
+        QImage image = Page();
+        const std::atomic<bool> cancel{givenUp};
+        {
+            QPainter painter(&image);
+            CPainterDC dc(painter, kDpi, kDpi);
+            dc.SetCancel(&cancel);
+            for (int x = 10; x < 790; x += 5)
+                dc.MoveTo(x, 10), dc.LineTo(x, 590);
+        }
+        EXPECT_EQ(Ink(image).isNull(), givenUp);
+    }
 }

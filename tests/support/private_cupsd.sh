@@ -35,6 +35,7 @@ cupsd_start() {
   chmod 755 "$dir" && chmod 1777 "$dir/out" || return 1
   {
     echo "LogLevel warn"
+    echo "PreserveJobFiles Yes" # the PDFs handed to it stay in DIR/spool for checking
     echo "Listen $dir/cups.sock"
     [ -z "$port" ] || echo "Listen 127.0.0.1:$port"
     printf '%s\n' "Browsing No" "WebInterface No" "DefaultAuthType None" \

@@ -71,6 +71,7 @@ TEST(PrintOutput, PdfPageReplacesWholeOrKeepsTheOldFile)
     EXPECT_EQ(test::ReadFile(out), "old");
     EXPECT_TRUE(write(RLIM_INFINITY));
     EXPECT_EQ(test::ReadFile(out).rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(test::Run({"qpdf", "--check", out}).status, 0); // no error, no warning
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // no temporary file
 }
 

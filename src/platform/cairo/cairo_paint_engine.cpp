@@ -87,6 +87,7 @@ void CCairoPaintEngine::ReleaseImages() noexcept
     if (m_white != nullptr)
         cairo_surface_destroy(m_white);
     m_white = nullptr;
+    m_onPage.clear();
     m_images.clear();
 }
 
@@ -341,14 +342,32 @@ void CCairoPaintEngine::drawImage(const QRectF& r, const QImage& image, const QR
         // mirrored as announced.
         cairo_translate(m_cr, r.x() + (jpeg.mirrorX ? r.width() : 0), r.y() + (jpeg.mirrorY ? r.height() : 0));
         cairo_scale(m_cr, jpeg.mirrorX ? -r.width() : r.width(), jpeg.mirrorY ? -r.height() : r.height());
+        cairo_surface_t* white = jpeg.invert ? WhitePixel() : nullptr;
+        // Cairo lists a picture in the resources of the page (or group) it
+        // is painted on each time it is painted there, and a name listed
+        // twice makes the PDF invalid (readers report a duplicated key).
+        // A picture already on the page is therefore painted inside a group
+        // of its own, whose resources list it once.
+        const bool again = m_onPage.count(jpeg.surface) != 0 || (white != nullptr && m_onPage.count(white) != 0);
+        if (again) {
+            cairo_push_group(m_cr);
+        } else {
+            m_onPage.insert(jpeg.surface);
+            if (white != nullptr)
+                m_onPage.insert(white);
+        }
         PaintSurface(jpeg.surface, QPointF(0, 0), QRectF(0, 0, 1, 1));
-        if (jpeg.invert && WhitePixel() != nullptr) {
+        if (white != nullptr) {
             // A white picture over it by the difference blend: each colour
             // becomes its complement, as inverting the pixels would make
             // it, and the JPEG data stays as it is. A picture (not a filled
             // rectangle) so that a reader gives its edges the same pixels.
             cairo_set_operator(m_cr, CAIRO_OPERATOR_DIFFERENCE);
-            PaintSurface(m_white, QPointF(0, 0), QRectF(0, 0, 1, 1));
+            PaintSurface(white, QPointF(0, 0), QRectF(0, 0, 1, 1));
+        }
+        if (again) {
+            cairo_pop_group_to_source(m_cr);
+            cairo_paint(m_cr);
         }
         cairo_restore(m_cr);
         return;

@@ -29,6 +29,7 @@
 
 #include <functional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vexlan {
@@ -116,6 +117,7 @@ private:
     std::vector<cairo_surface_t*> m_surfaces;
     std::unordered_map<const void*, cairo_surface_t*> m_jpegs; // by JPEG data
     cairo_surface_t* m_white = nullptr;                        // see WhitePixel()
+    std::unordered_set<cairo_surface_t*> m_onPage; // carriers painted on the page, not in a group
 };
 
 } // namespace vexlan

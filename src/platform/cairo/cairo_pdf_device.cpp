@@ -5,6 +5,8 @@
 #include <cairo-pdf.h>
 
 #include <QIODevice>
+#include <QPageSize>
+#include <QSizeF>
 
 #include <climits>
 
@@ -15,6 +17,26 @@ namespace {
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMmPerInch = 25.4;
 
+// The sheet's size in points, unrounded: Qt gives points as whole numbers
+// (A4 would become 595 x 842 instead of 595.276 x 841.89), so the size is
+// taken from the paper's own definition where its unit converts exactly.
+QSizeF SheetPoints(const QPageLayout& layout)
+{
+    const QPageSize& paper = layout.pageSize();
+    double perUnit = 0;
+    switch (paper.definitionUnits()) {
+    case QPageSize::Millimeter: perUnit = kPointsPerInch / kMmPerInch; break;
+    case QPageSize::Point: perUnit = 1; break;
+    case QPageSize::Inch: perUnit = kPointsPerInch; break;
+    case QPageSize::Pica: perUnit = 12; break;
+    default: return layout.fullRect(QPageLayout::Point).size(); // Didot, Cicero: whole points
+    }
+    QSizeF size = paper.definitionSize() * perUnit;
+    if (layout.orientation() == QPageLayout::Landscape)
+        size.transpose();
+    return size;
+}
+
 } // namespace
 
 CCairoPdfDevice::CCairoPdfDevice(QIODevice& out, const QPageLayout& layout, int resolution)
@@ -22,7 +44,7 @@ CCairoPdfDevice::CCairoPdfDevice(QIODevice& out, const QPageLayout& layout, int 
 {
     if (!layout.isValid() || resolution <= 0)
         return;
-    const QRect sheet = layout.fullRectPoints();
+    const QSizeF sheet = SheetPoints(layout);
     m_paint = layout.paintRectPixels(resolution);
     if (sheet.isEmpty() || m_paint.isEmpty())
         return;

@@ -284,8 +284,13 @@ private:
     QRgb m_palette[256] = {};
 };
 
-// The rows [row0, row1) and columns [col0, col1) of a DIB as an image.
-QImage DibRegion(const DibPixels& dib, int col0, int col1, int row0, int row1)
+// Rows of a picture converted between two looks at a cancel flag.
+constexpr int kRowsBetweenChecks = 64;
+
+// The rows [row0, row1) and columns [col0, col1) of a DIB as an image; a
+// null image when `cancelled` says so before the last row.
+template <typename Cancelled>
+QImage DibRegion(const DibPixels& dib, int col0, int col1, int row0, int row1, Cancelled cancelled)
 {
     QImage image(col1 - col0, row1 - row0, QImage::Format_RGB32);
     if (image.isNull())
@@ -293,8 +298,11 @@ QImage DibRegion(const DibPixels& dib, int col0, int col1, int row0, int row1)
     // Fresh memory written whole: huge pages spare most of its page faults
     // (a 12-megapixel region converts about three times faster).
     AdviseLargePages(image.bits(), static_cast<std::size_t>(image.sizeInBytes()));
-    for (int y = row0; y < row1; ++y)
+    for (int y = row0; y < row1; ++y) {
+        if ((y - row0) % kRowsBetweenChecks == 0 && cancelled())
+            return QImage();
         dib.Run(dib.Row(y), col0, col1 - col0, reinterpret_cast<QRgb*>(image.scanLine(y - row0)));
+    }
     return image;
 }
 
@@ -882,7 +890,10 @@ void CPainterDC::PaintImage(QPainter& painter, const ImageOp& op, const QRectF& 
     const ImageCut cut = CutOut(op, m_raster ? area.intersected(DeviceBounds()) : DeviceBounds());
     if (cut.empty())
         return;
-    const QImage part = DibRegion(DibPixels(*op.bmi, op.bits, op.invert), cut.col0, cut.col1, cut.row0, cut.row1);
+    const QImage part = DibRegion(DibPixels(*op.bmi, op.bits, op.invert), cut.col0, cut.col1, cut.row0, cut.row1,
+                                  [this] { return Cancelled(); });
+    if (part.isNull())
+        return; // given up
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, op.smooth);
     painter.drawImage(cut.target, op.mirrorX || op.mirrorY ? part.mirrored(op.mirrorX, op.mirrorY) : part);
@@ -947,9 +958,12 @@ void CPainterDC::PaintSampled(QPainter& painter, const ImageOp& op, const QRectF
     if (sampled.isNull())
         throw std::bad_alloc();
     const DibPixels dib(*op.bmi, op.bits, op.invert);
-    for (int y = y0; y <= y1; ++y)
+    for (int y = y0; y <= y1; ++y) {
+        if ((y - y0) % kRowsBetweenChecks == 0 && Cancelled())
+            return;
         dib.Pick(dib.Row(rows[std::size_t(y - top)]), cols.data() + (x0 - left), sampled.width(),
                  reinterpret_cast<QRgb*>(sampled.scanLine(y - y0)));
+    }
     painter.save();
     painter.resetTransform();
     painter.drawImage(QPoint(x0, y0), sampled);
@@ -1142,11 +1156,13 @@ bool CPainterDC::PaintHairlinePart(QPainter& painter, const LineOp& op, const QR
 
 void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
 {
+    if (Cancelled())
+        return;
     if (m_verdicts.size() != m_held.size())
         m_verdicts = m_queue.Decide();
     painter.save();
     SetUpPainter(painter);
-    for (std::size_t i = 0; i < m_held.size(); ++i) {
+    for (std::size_t i = 0; i < m_held.size() && !Cancelled(); ++i) {
         const COcclusionQueue::Verdict& verdict = m_verdicts[i];
         if (!verdict.visible)
             continue;

@@ -30,6 +30,7 @@
 #include <QString>
 #include <QTransform>
 
+#include <atomic>
 #include <vector>
 
 class QPainter;
@@ -57,6 +58,13 @@ public:
     // opaque drawing covers. Keeps what is held, so that an image can be
     // painted piece by piece. May throw std::bad_alloc.
     void PaintHeld(QPainter& painter, const QRectF& area);
+    // Stops painting what is held once `*cancel` becomes true: PaintHeld()
+    // and Flush() look at it between operations and between rows of a
+    // picture, so that a drawing given up (the preview's, when the page is
+    // asked for at another scale or the window closes) ends at once
+    // instead of painting what it already holds. `cancel` must outlive
+    // this object; null (the default) never stops.
+    void SetCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }
 
     int SetMapMode(int mode) override;
     int SetStretchBltMode(int mode) override;
@@ -181,6 +189,7 @@ private:
     // the source pixel under its centre, converted straight from the DIB.
     void PaintSampled(QPainter& painter, const ImageOp& op, const QRectF& area);
     void DropHeld() noexcept;
+    bool Cancelled() const { return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed); }
     // Draws the part of a hairline inside `part` without a clip; false when
     // the line is not one whose pixels that gives exactly.
     static bool PaintHairlinePart(QPainter& painter, const LineOp& op, const QRect& part);
@@ -190,6 +199,7 @@ private:
     bool ImageTrack(const QPointF& from, const QPointF& to, COcclusionQueue::Track& track) const;
 
     QPainter* m_painter = nullptr; // none when recording for PaintHeld()
+    const std::atomic<bool>* m_cancel = nullptr;
     double m_dpiX;
     double m_dpiY;
     bool m_raster = false; // drawing into pixels (an image), not a vector device
