@@ -205,7 +205,7 @@ TEST_F(PrintExitCycle, PrintThenConfirmPrintsOnceAndEnds)
     EXPECT_EQ(m_closed, 1);
     ASSERT_TRUE(std::filesystem::exists(out));
     EXPECT_EQ(PdfPageCount(ReadFile(out)), 1);
-    EXPECT_EQ(Run({"qpdf", "--check", out}).status, 0); // no error, no warning
+    EXPECT_EQ(::vexlan::test::Run({"qpdf", "--check", out}).status, 0); // no error, no warning
 }
 
 // Ctrl+P from the accelerator table does what the preview's Print does.
