@@ -6,6 +6,7 @@
 #include "app/job_handoff.h"
 #include "app/qt_startup.h"
 #include "app/vexlan_app.h"
+#include "platform/console_text.h"
 
 #include <QApplication>
 
@@ -23,10 +24,8 @@ int RunApplication(int argc, char** argv, const CommandLine& cl)
     // Without a display the preview cannot open; the job stays where it is
     // for a run that can show it.
     if (!cl.print && !DisplayUsable(std::getenv)) {
-        std::fprintf(stderr,
-                     "vexlan: no display to show the preview on (%s); "
-                     "the job is kept (--print, --pdf and --png need none)\n",
-                     MissingDisplay(std::getenv).c_str());
+        WriteConsoleLine("vexlan: no display to show the preview on (" + MissingDisplay(std::getenv) +
+                         "); the job is kept (--print, --pdf and --png need none)");
         return 1;
     }
     CommandLine started = cl;

@@ -10,6 +10,7 @@
 
 #include "app/png_output.h"
 #include "platform/atomic_file.h"
+#include "platform/console_text.h"
 #include "platform/trace_dc.h"
 #include "view/page_painter.h"
 #include "view/page_renderer.h"
@@ -35,7 +36,7 @@ constexpr double kMaxPngWidth = double(1 << 20);
 
 int Fail(const std::string& message)
 {
-    std::fprintf(stderr, "vexlan: %s\n", message.c_str());
+    WriteConsoleLine("vexlan: " + message);
     return 1;
 }
 
@@ -69,7 +70,7 @@ int RunPdf(const CPageItemArray& items, const std::string& file)
     const PdfPageSetup setup{OutputPageLayout(), 1200, QString(), QStringLiteral("Vexlan")};
     QString error;
     if (!WritePdfPageIfComplete(file, setup, [&items](QPainter& painter) { return PaintPage(painter, items); }, error))
-        return Fail(error.toStdString());
+        return Fail("cannot write PDF file \"" + file + "\": " + ConsoleText(error.toStdString()));
     return 0;
 }
 

@@ -1,12 +1,14 @@
 // Printing the job's warnings and the status they give (see job_warnings.h).
 #include "app/job_warnings.h"
 
+#include "platform/console_text.h"
+
 namespace vexlan {
 
 void PrintJobWarnings(const LoadDiagnostics& diagnostics, std::FILE* out)
 {
     for (const LoadWarning& w : diagnostics.warnings)
-        std::fprintf(out, "vexlan: warning: %s\n", w.text.c_str());
+        WriteConsoleLine("vexlan: warning: " + w.text, out);
     std::fflush(out);
 }
 

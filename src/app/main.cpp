@@ -1,6 +1,7 @@
 // vexlan: entry point. Parses the command line, then either produces a
 // window-less output (item dump, trace, PDF, PNG) or runs the application.
 #include "app/command_line.h"
+#include "app/face_check.h"
 #include "app/gui_run.h"
 #include "app/headless_output.h"
 #include "app/job_handoff.h"
@@ -9,6 +10,7 @@
 #include "job/item_json.h"
 #include "job/page_item.h"
 #include "platform/codepage.h"
+#include "platform/console_text.h"
 #include "view/page_setup.h"
 
 #include <QApplication>
@@ -32,7 +34,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
     if (cl.dumpItems) {
         std::fputs(ItemListToJson(ItemList).c_str(), stdout);
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            std::fputs("vexlan: cannot write the item list to standard output\n", stderr);
+            WriteConsoleLine("vexlan: cannot write the item list to standard output");
             status = 1;
         }
     } else {
@@ -44,12 +46,13 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
         InstallQtMessageFilter(true);
         QApplication app(argc, argv);
         QtStarted();
+        WarnUnmatchedFaces(ItemList, warnings);
         if (cl.trace) {
             status = RunTrace(ItemList);
         } else if (const QString problem = DefaultPrinterProblem(); !problem.isEmpty()) {
             // The page is the printer's: a queue named but missing is no
             // reason to use another paper quietly.
-            std::fprintf(stderr, "vexlan: %s\n", problem.toLocal8Bit().constData());
+            WriteConsoleLine("vexlan: " + ConsoleText(problem.toStdString()));
             status = 1;
         } else if (!cl.pdfFile.empty()) {
             status = RunPdf(ItemList, cl.pdfFile);
@@ -69,7 +72,7 @@ int main(int argc, char** argv)
     CommandLine cl;
     std::string error;
     if (!ParseCommandLine(args, cl, error)) {
-        std::fprintf(stderr, "vexlan: %s (try --help)\n", error.c_str());
+        WriteConsoleLine("vexlan: " + error + " (try --help)");
         return 2;
     }
     if (cl.help || cl.version) {
@@ -78,14 +81,14 @@ int main(int argc, char** argv)
         else
             std::printf("vexlan %s\n", VEXLAN_VERSION);
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            std::fputs("vexlan: cannot write to standard output\n", stderr);
+            WriteConsoleLine("vexlan: cannot write to standard output");
             return 1;
         }
         return 0;
     }
     // An unknown code page would turn every text into the wrong characters.
     if (const std::string bad = CodePageSettingError(); !bad.empty()) {
-        std::fprintf(stderr, "vexlan: %s\n", bad.c_str());
+        WriteConsoleLine("vexlan: " + bad);
         return 2;
     }
     SetAnsiCodePage(DetectAnsiCodePage());

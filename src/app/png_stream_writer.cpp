@@ -117,7 +117,7 @@ bool CPngStreamWriter::Chunk(const char type[4], const uint8_t* data, std::size_
 bool CPngStreamWriter::Open(uint32_t width, uint32_t height)
 {
     if (m_z->open || m_failed || width == 0 || height == 0 || width > kMaxDimension ||
-        height > kMaxDimension || width > (SIZE_MAX - 1) / 4) {
+        height > kMaxDimension || uint64_t(width) > (SIZE_MAX - 1) / 4) { // (a row's bytes where size_t is 32 bits)
         m_failed = true;
         return false;
     }

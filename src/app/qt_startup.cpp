@@ -1,6 +1,8 @@
 // Qt start-up checks and message filtering (see qt_startup.h).
 #include "app/qt_startup.h"
 
+#include "platform/console_text.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -25,7 +27,6 @@ struct HeldMessage {
 // The handler is a plain function: its state lives here, for the process.
 // Qt's own threads may log while the QApplication is being constructed, so
 // the held messages are guarded.
-QtMessageHandler g_previous = nullptr;
 bool g_quiet = false;
 std::atomic<bool> g_starting = false;
 std::mutex g_heldMutex;
@@ -67,20 +68,27 @@ QString StartFailureReason(const QString& fatal)
     return *why; // copied while the lock is held
 }
 
+// Qt's own message as its handler formats it (QT_MESSAGE_PATTERN), in the
+// console's character set like every line of ours.
+void PassOn(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    const QString line = qFormatLogMessage(type, context, text);
+    if (!line.isNull())
+        WriteConsoleLine(ConsoleText(line.toStdString()));
+}
+
 void FilterMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg) {
         if (g_starting) {
             // A start-up that cannot reach a window system is an ordinary
             // failure.
-            std::fprintf(stderr, "vexlan: cannot start the window system: %s\n",
-                         StartFailureReason(text).section(QLatin1Char('\n'), 0, 0)
-                             .toLocal8Bit().constData());
+            WriteConsoleLine("vexlan: cannot start the window system: " +
+                             ConsoleText(StartFailureReason(text).section(QLatin1Char('\n'), 0, 0).toStdString()));
             std::fflush(nullptr);
             std::_Exit(1);
         }
-        std::fprintf(stderr, "vexlan: %s\n",
-                     text.section(QLatin1Char('\n'), 0, 0).toLocal8Bit().constData());
+        WriteConsoleLine("vexlan: " + ConsoleText(text.section(QLatin1Char('\n'), 0, 0).toStdString()));
         return; // Qt aborts
     }
     {
@@ -94,8 +102,7 @@ void FilterMessage(QtMsgType type, const QMessageLogContext& context, const QStr
     }
     if (g_quiet)
         return;
-    if (g_previous != nullptr)
-        g_previous(type, context, text);
+    PassOn(type, context, text);
 }
 
 } // namespace
@@ -138,9 +145,7 @@ void InstallQtMessageFilter(bool quiet)
 {
     g_quiet = quiet;
     g_starting = true;
-    QtMessageHandler previous = qInstallMessageHandler(FilterMessage);
-    if (previous != FilterMessage)
-        g_previous = previous;
+    qInstallMessageHandler(FilterMessage);
 }
 
 void QtStarted()
@@ -151,10 +156,10 @@ void QtStarted()
         g_starting = false;
         held.swap(g_held);
     }
-    if (g_quiet || g_previous == nullptr)
+    if (g_quiet)
         return;
     for (const HeldMessage& m : held)
-        g_previous(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.c_str()), m.text);
+        PassOn(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.c_str()), m.text);
 }
 
 } // namespace vexlan

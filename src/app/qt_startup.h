@@ -29,7 +29,8 @@ std::string MissingDisplay(const EnvLookup& env);
 // with one line on stderr and status 1, and the other messages are held.
 // `quiet`: every non-fatal message Qt writes is dropped, such as
 // "QStandardPaths: XDG_RUNTIME_DIR not set" (the window-less runs, whose
-// stderr carries only our own lines); otherwise they go to Qt's handler.
+// stderr carries only our own lines); otherwise they are written as Qt's
+// handler would, in the locale's character set.
 // A fatal message after start-up is written, and Qt then aborts.
 void InstallQtMessageFilter(bool quiet);
 

@@ -2,6 +2,7 @@
 #include "app/vexlan_app.h"
 
 #include "app/about_dlg.h"
+#include "app/face_check.h"
 #include "res/app_strings.h"
 #include "res/command_ids.h"
 #include "app/job_handoff.h"
@@ -9,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/vexlan_doc.h"
 #include "job/page_item.h"
+#include "platform/console_text.h"
 #include "view/print_pass.h"
 #include "view/vexlan_view.h"
 
@@ -65,6 +67,7 @@ void CVexlanApp::HandOff()
     // The job is read and deleted before any window exists.
     m_bJobRead = HandOffJob(ResolveJobPath(m_cl.jobPath), ItemList, m_cl.keepJob, &m_warnings);
     PrintJobWarnings(m_warnings);
+    WarnUnmatchedFaces(ItemList, m_warnings);
 }
 
 void CVexlanApp::InitFramework()
@@ -126,7 +129,7 @@ int CVexlanApp::PrintDirect()
     }
     QString error;
     if (!PrintPageDirect(ItemList, QString::fromStdString(m_cl.printer), error)) {
-        std::fprintf(stderr, "vexlan: %s\n", error.toLocal8Bit().constData());
+        WriteConsoleLine("vexlan: " + ConsoleText(error.toStdString()));
         return 1;
     }
     return 0;
@@ -199,7 +202,7 @@ void CVexlanApp::OnFileNew()
 
 void CVexlanApp::OnPrintFailed(const QString& message)
 {
-    std::fprintf(stderr, "vexlan: %s\n", message.toLocal8Bit().constData());
+    WriteConsoleLine("vexlan: " + ConsoleText(message.toStdString()));
     m_nExitCode = 1;
 }
 

@@ -2,6 +2,8 @@
 // close and rename.
 #include "platform/atomic_file.h"
 
+#include "platform/file_problem.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -48,7 +50,7 @@ CAtomicFile::~CAtomicFile() { Discard(); }
 bool CAtomicFile::Fail(int err)
 {
     if (!m_failed)
-        m_error = std::strerror(err);
+        m_error = SystemErrorText(err);
     m_failed = true;
     Discard();
     return false;

@@ -260,14 +260,17 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t pos)
 
 int CodePageFromSetting(const std::string& value)
 {
+    // A number is one of the three exactly: no sign, blank or leading zero
+    // (strtol would take " 936" and "+936").
+    if (value == "936")
+        return CP_GBK;
+    if (value == "65001")
+        return CP_UTF8;
+    if (value == "1252")
+        return CP_SINGLE_BYTE;
     const char* s = value.c_str();
     if (value.empty() || value.size() != std::strlen(s))
         return 0;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(s, &end, 10);
-    if (end != s && *end == '\0')
-        return errno == 0 && (v == CP_GBK || v == CP_UTF8 || v == CP_SINGLE_BYTE) ? static_cast<int>(v) : 0;
     return CodePageFromName(s);
 }
 
@@ -276,7 +279,8 @@ bool IsKnownCodePageSetting(const std::string& value) { return CodePageFromSetti
 std::string CodePageSettingError()
 {
     const char* env = std::getenv("VEXLAN_CODEPAGE");
-    if (env == nullptr || *env == '\0' || IsKnownCodePageSetting(env))
+    // Set but empty is not "unset": it names no code page either.
+    if (env == nullptr || IsKnownCodePageSetting(env))
         return std::string();
     // The value as given, kept on one line.
     std::string shown(env);
@@ -289,7 +293,7 @@ std::string CodePageSettingError()
 
 int DetectAnsiCodePage()
 {
-    if (const char* env = std::getenv("VEXLAN_CODEPAGE"); env != nullptr && *env != '\0') {
+    if (const char* env = std::getenv("VEXLAN_CODEPAGE"); env != nullptr) {
         const int cp = CodePageFromSetting(env);
         return cp != 0 ? cp : CP_SINGLE_BYTE;
     }

@@ -36,9 +36,10 @@ int DetectAnsiCodePage();
 int CodePageFromSetting(const std::string& value);
 bool IsKnownCodePageSetting(const std::string& value);
 
-// "" when VEXLAN_CODEPAGE is unset, empty or a known value; otherwise one
-// line saying so (without a program prefix), after which a program ends
-// with status 2.
+// "" when VEXLAN_CODEPAGE is unset or a known value; otherwise (set but
+// empty, a known value with blanks or a sign, anything else) one line
+// saying so (without a program prefix), after which a program ends with
+// status 2.
 std::string CodePageSettingError();
 
 // True when `c` starts a multibyte character in `codePage`.

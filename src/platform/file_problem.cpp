@@ -2,6 +2,7 @@
 #include "platform/file_problem.h"
 
 #include <cerrno>
+#include <clocale>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,8 +24,16 @@ std::string ErrnoReason(int err)
     case ELOOP:
         return "too many symbolic links";
     default:
-        return std::strerror(err);
+        return SystemErrorText(err);
     }
+}
+
+std::string SystemErrorText(int err)
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    if (c == static_cast<locale_t>(nullptr))
+        return "error " + std::to_string(err);
+    return strerror_l(err, c);
 }
 
 std::string FileProblem(const std::string& path)

@@ -23,10 +23,13 @@ PdfPageSetup PdfPageSetupOf(const QPrinter& printer)
 bool WritePdfPage(const QString& path, const PdfPageSetup& setup,
                   const std::function<void(QPainter&)>& drawPage, QString& error)
 {
-    return WritePdfPageIfComplete(QFile::encodeName(path).toStdString(), setup, [&drawPage](QPainter& painter) {
+    const bool written = WritePdfPageIfComplete(QFile::encodeName(path).toStdString(), setup, [&drawPage](QPainter& painter) {
         drawPage(painter);
         return true;
     }, error);
+    if (!written)
+        error = QStringLiteral("cannot write PDF file \"%1\": %2").arg(path, error);
+    return written;
 }
 
 bool WritePdfPageIfComplete(const std::string& path, const PdfPageSetup& setup,
@@ -34,7 +37,7 @@ bool WritePdfPageIfComplete(const std::string& path, const PdfPageSetup& setup,
 {
     CAtomicFileDevice file(path);
     const auto failed = [&](const QString& reason) {
-        error = QStringLiteral("cannot write PDF file \"%1\": %2").arg(QFile::decodeName(QByteArray::fromStdString(path)), reason);
+        error = reason;
         return false;
     };
     if (!file.Open())

@@ -34,7 +34,8 @@ bool WritePdfPage(const QString& path, const PdfPageSetup& setup,
 
 // The same with the path as bytes, for a drawing that can end early: when
 // `drawPage` returns false the page is incomplete and nothing is written
-// (`error` says so).
+// (`error` says so). Here `error` is the reason alone: the caller names the
+// path (a console line with its bytes as they are).
 bool WritePdfPageIfComplete(const std::string& path, const PdfPageSetup& setup,
                             const std::function<bool(QPainter&)>& drawPage, QString& error);
 

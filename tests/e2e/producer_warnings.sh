@@ -33,7 +33,7 @@ pdftotext "$work/page.pdf" - | grep -q BEFOREMARK || fail "strict run wrote no p
 run --strict --pdf "$work/no/dir/page.pdf"   # a failed output keeps its own status
 [ "$status" = 1 ] || fail "strict with unwritable output exited $status, expected 1"
 
-for cp in 0 99999 garbage; do
+for cp in 0 99999 garbage '' ' 936'; do
     set +e; VEXLAN_CODEPAGE=$cp "$VEXLAN_BIN" --job "$work/job.set" --keep-job --dump-items >/dev/null 2>"$work/err"; status=$?; set -e
     [ "$status" = 2 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "VEXLAN_CODEPAGE=\"$cp\"" "$work/err" ||
         fail "VEXLAN_CODEPAGE=$cp: status $status, stderr: $(cat "$work/err")"

@@ -88,6 +88,19 @@ TEST(CodePage, OnlyKnownSettingsAreAccepted)
     EXPECT_EQ(CodePageSettingError(), "");
 }
 
+TEST(CodePage, SetButEmptyOrPaddedSettingIsRefused)
+{
+    // Only the listed values are code pages: an empty value is set (not
+    // "unset"), and a number is taken as written, without blanks or a sign.
+    for (const char* value : {"", " 936", "936 ", "+936", "0936", "\t65001", " GBK", "UTF-8 "}) {
+        SCOPED_TRACE(std::string("\"") + value + "\"");
+        EnvGuard env("VEXLAN_CODEPAGE", value);
+        EXPECT_FALSE(IsKnownCodePageSetting(value));
+        EXPECT_NE(CodePageSettingError(), "");
+        EXPECT_EQ(DetectAnsiCodePage(), CP_SINGLE_BYTE);
+    }
+}
+
 TEST(CodePage, WithoutOverrideTheUtf8OrCLocaleGivesUtf8)
 {
     // ctest runs the tests under LC_ALL=C.UTF-8; the plain C locale counts
@@ -98,9 +111,6 @@ TEST(CodePage, WithoutOverrideTheUtf8OrCLocaleGivesUtf8)
         EnvGuard all("LC_ALL", lc);
         EXPECT_EQ(DetectAnsiCodePage(), CP_UTF8);
     }
-    EnvGuard empty("VEXLAN_CODEPAGE", "");
-    EnvGuard all("LC_ALL", "C.UTF-8");
-    EXPECT_EQ(DetectAnsiCodePage(), CP_UTF8);
 }
 
 TEST(CodePage, LeadBytes)

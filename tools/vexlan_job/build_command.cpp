@@ -15,17 +15,44 @@
 #include "job_from_json.h"
 
 #include "platform/codepage.h"
+#include "platform/console_text.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <cstdio>
 
 namespace vexlan::tool {
 namespace {
 
+// `msg` is ASCII text and bytes as the system gave them (file names,
+// VEXLAN_CODEPAGE's value): written as they are.
 int Fail(int status, const std::string& msg)
 {
-    std::fprintf(stderr, "vexlan-job: %s\n", msg.c_str());
+    WriteConsoleLine("vexlan-job: " + msg);
     return status;
+}
+
+// A builder's error in the console's character set: its text is UTF-8 (the
+// JSON's), but for a leading "NAME: " with the input's name, whose bytes stay.
+std::string BuildErrorLine(const std::string& error, const std::string& name)
+{
+    const std::string prefix = name + ": ";
+    if (error.compare(0, prefix.size(), prefix) == 0)
+        return prefix + ConsoleText(std::string_view(error).substr(prefix.size()));
+    return ConsoleText(error);
+}
+
+// The whole file, or false when it cannot be read.
+bool ReadInput(const std::string& path, QByteArray& data)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr)
+        return false;
+    char buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
+        data.append(buf, static_cast<qsizetype>(n));
+    const bool read = std::ferror(f) == 0;
+    std::fclose(f);
+    return read;
 }
 
 struct BuildArgs {
@@ -66,17 +93,18 @@ int RunBuild(const std::vector<std::string>& args)
         return Fail(2, bad);
     const ItemJsonOptions options{AnsiCodePage(), a.lossy};
 
-    QFile f(QString::fromStdString(a.in));
-    if (!f.open(QIODevice::ReadOnly))
+    // The name's bytes are the file's: it is opened as it was given.
+    QByteArray json;
+    if (!ReadInput(a.in, json))
         return Fail(1, "cannot read " + a.in);
     std::string bytes;
     std::vector<std::string> warnings;
     std::string error;
-    const bool built = JobFromJson(f.readAll(), a.in, options, bytes, warnings, error);
+    const bool built = JobFromJson(json, a.in, options, bytes, warnings, error);
     for (const std::string& w : warnings)
-        std::fprintf(stderr, "vexlan-job: warning: %s\n", w.c_str());
+        WriteConsoleLine("vexlan-job: warning: " + ConsoleText(w));
     if (!built)
-        return Fail(1, error);
+        return Fail(1, BuildErrorLine(error, a.in));
     if (!WriteWholeFile(a.out, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
         return Fail(1, "cannot write " + a.out);
     return 0;

@@ -170,6 +170,12 @@ QString CFontMapper::SubstituteFamily(const QString& face, bool preferOutline)
     return DefaultFamily(preferOutline);
 }
 
+bool CFontMapper::MatchesFace(const QString& face)
+{
+    const QString name = face.trimmed();
+    return FindRow(name) != nullptr || IsInstalled(name);
+}
+
 FaceMetrics CFontMapper::Metrics(const QString& family)
 {
     static QMutex mutex;

@@ -56,6 +56,11 @@ public:
     // the default outline face.
     static QString SubstituteFamily(const QString& face, bool preferOutline = false);
 
+    // Whether `face` (UTF-8 or Unicode) has a font of its own: empty (the
+    // default face), a name of the substitution table, or an installed
+    // family. Any other face is drawn in the default face.
+    static bool MatchesFace(const QString& face);
+
     // The metrics of the face Qt would draw for `family` (cached).
     static FaceMetrics Metrics(const QString& family);
 
