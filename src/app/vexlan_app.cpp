@@ -65,7 +65,8 @@ bool CVexlanApp::InitInstance()
 void CVexlanApp::HandOff()
 {
     // The job is read and deleted before any window exists.
-    m_bJobRead = HandOffJob(ResolveJobPath(m_cl.jobPath), ItemList, m_cl.keepJob, &m_warnings);
+    m_jobPath = ResolveJobPath(m_cl.jobPath);
+    m_bJobRead = HandOffJob(m_jobPath, ItemList, m_cl.keepJob, &m_warnings);
     PrintJobWarnings(m_warnings);
     WarnUnmatchedFaces(ItemList, m_warnings);
 }
@@ -121,10 +122,10 @@ int CVexlanApp::PrintDirect()
     // why (the job's own warnings, printed above, say more). The preview
     // still shows an empty page; the user sees it there.
     if (ItemList.GetSize() == 0) {
-        const std::string why = m_cl.jobPath.empty() ? std::string("no job file named")
-                                : m_bJobRead         ? "the job " + QuotedPath(m_cl.jobPath) + " holds no items"
-                                                     : "no job file could be read at " + QuotedPath(m_cl.jobPath);
-        std::fprintf(stderr, "vexlan: the page is empty (%s); nothing was sent to the printer\n", why.c_str());
+        const std::string why = m_jobPath.empty() ? std::string("no job file named")
+                                : m_bJobRead      ? "the job " + QuotedPath(m_jobPath) + " holds no items"
+                                                  : "no job file could be read at " + QuotedPath(m_jobPath);
+        WriteConsoleLine("vexlan: the page is empty (" + why + "); nothing was sent to the printer");
         return 1;
     }
     QString error;

@@ -76,6 +76,7 @@ private:
     std::unique_ptr<CMainFrame> m_pMainWnd;
     int m_nExitCode = 0;
     LoadDiagnostics m_warnings; // about the job, printed when it is read
+    std::string m_jobPath;      // the job's path, as resolved at start-up
     bool m_bJobRead = false;    // a job file was opened and read
 };
 
