@@ -10,6 +10,7 @@
 #include "job/page_item.h"
 #include "platform/codepage.h"
 #include "view/page_setup.h"
+#include "view/printer_choice.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -46,15 +47,16 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
         QtStarted();
         if (cl.trace) {
             status = RunTrace(ItemList);
-        } else if (const QString problem = DefaultPrinterProblem(); !problem.isEmpty()) {
-            // The page is the printer's: a queue named but missing is no
-            // reason to use another paper quietly.
-            std::fprintf(stderr, "vexlan: %s\n", problem.toLocal8Bit().constData());
+        } else if (const DefaultPrinterCheck printer = CheckDefaultPrinter(); !printer.error.isEmpty()) {
+            // The page is the printer's: a queue named but missing, or one
+            // that cannot be asked for, is no reason to use another paper
+            // quietly.
+            std::fprintf(stderr, "vexlan: %s\n", printer.error.toLocal8Bit().constData());
             status = 1;
-        } else if (!cl.pdfFile.empty()) {
-            status = RunPdf(ItemList, cl.pdfFile);
         } else {
-            status = RunPng(ItemList, cl.pngFile, cl.dpi);
+            if (!printer.warning.isEmpty())
+                std::fprintf(stderr, "vexlan: warning: %s\n", printer.warning.toLocal8Bit().constData());
+            status = !cl.pdfFile.empty() ? RunPdf(ItemList, cl.pdfFile) : RunPng(ItemList, cl.pngFile, cl.dpi);
         }
     }
     FreePageItems(ItemList);
@@ -89,6 +91,8 @@ int main(int argc, char** argv)
         return 2;
     }
     SetAnsiCodePage(DetectAnsiCodePage());
+    // Before any thread starts: an empty LPDEST or PRINTER means unset.
+    ForgetEmptyPrinterVariables();
     if (cl.Headless())
         return RunHeadless(argc, argv, cl);
     return RunApplication(argc, argv, cl);

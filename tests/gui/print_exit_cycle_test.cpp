@@ -290,16 +290,23 @@ TEST_F(PrintExitCycle, UnansweredFailureMessageClosesItself)
 }
 
 // The direct print command skips the dialog and needs a real queue: with
-// none, the pass is refused, nothing is printed and the program ends with a
-// failing status.
+// none, the pass is refused, nothing is printed, the user is told why, and
+// the program ends with a failing status.
 TEST_F(PrintExitCycle, DirectPrintWithoutQueueIsRefused)
 {
     Start();
     QString message;
+    QString shown;
     QObject::connect(m_view, &CVexlanView::printFailed, [&](const QString& m) { message = m; });
+    ModalWatcher watcher([&](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            shown = box->text();
+        QMetaObject::invokeMethod(modal, "accept", Qt::QueuedConnection);
+    });
     QTimer::singleShot(0, m_frame, [this] { m_frame->OnCommand(ID_FILE_PRINT_DIRECT); });
     EXPECT_EQ(RunBounded(*m_app), 1);
     EXPECT_TRUE(message.contains(QStringLiteral("no printer"))) << message.toStdString();
+    EXPECT_EQ(shown, QStringLiteral("打印失败：没有安装打印机"));
     EXPECT_EQ(m_printed, 0);
     EXPECT_EQ(m_closed, 1);
 }
