@@ -261,6 +261,11 @@ TEST_F(PrintExitCycle, PrintThatCannotStartEndsWithFailure)
     EXPECT_EQ(RunBounded(*m_app), 1);
     EXPECT_TRUE(shown.startsWith(QStringLiteral("打印失败：")) && shown.contains(QString::fromStdString(out)))
         << shown.toStdString();
+    // The queue's own reason, in the program's language around it.
+    if (const char* reason = std::getenv("VEXLAN_REFUSING_REASON")) {
+        EXPECT_EQ(shown, QStringLiteral("打印失败：打印机“%1”不接受作业（%2）")
+                             .arg(QString::fromStdString(out), QString::fromUtf8(reason)));
+    }
     EXPECT_EQ(closedDuringMessage, 0);
     EXPECT_EQ(m_printed, 0);
     EXPECT_EQ(m_closed, 1);
