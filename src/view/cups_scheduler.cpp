@@ -7,9 +7,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vexlan {
@@ -19,6 +21,18 @@ namespace {
 bool IsSocketPath(const char* server)
 {
     return server != nullptr && server[0] == '/';
+}
+
+// libcups looks for a scheduler on localhost when nobody named one
+// (CUPS_SERVER, client.conf) and its local socket does not exist: nothing
+// answering there means that no scheduler runs on this machine, as on one
+// where CUPS is not installed.
+bool IsUnconfiguredFallback(const char* server)
+{
+    const char* named = std::getenv("CUPS_SERVER");
+    struct stat info;
+    return (named == nullptr || *named == '\0') && server != nullptr && std::strcmp(server, "localhost") == 0 &&
+           ippPort() == 631 && ::stat("/run/cups/cups.sock", &info) != 0;
 }
 
 // 0 when a connection to `address` succeeds within `deadline`, else the
@@ -57,10 +71,10 @@ int TryConnect(const http_addr_t& address, std::chrono::steady_clock::time_point
 }
 
 // Empty when the scheduler accepts a connection within `timeoutMs`, else
-// the reason; `missingSocket` tells a local socket that does not exist.
-std::string ProbeScheduler(int timeoutMs, bool& missingSocket)
+// the reason; `noScheduler` tells that none runs on this machine.
+std::string ProbeScheduler(int timeoutMs, bool& noScheduler)
 {
-    missingSocket = false;
+    noScheduler = false;
     const char* server = cupsServer();
     const std::string port = std::to_string(ippPort());
     http_addrlist_t* addresses = httpAddrGetList(server, AF_UNSPEC, port.c_str());
@@ -78,7 +92,7 @@ std::string ProbeScheduler(int timeoutMs, bool& missingSocket)
     httpAddrFreeList(addresses);
     if (error == 0)
         return std::string();
-    missingSocket = IsSocketPath(server) && error == ENOENT;
+    noScheduler = (IsSocketPath(server) && error == ENOENT) || (error == ECONNREFUSED && IsUnconfiguredFallback(server));
     return std::strerror(error);
 }
 
@@ -94,8 +108,8 @@ std::string SchedulerAddress()
 
 http_t* ConnectToScheduler(SchedulerContact& contact, int timeoutMs)
 {
-    bool missingSocket = false;
-    std::string reason = ProbeScheduler(timeoutMs, missingSocket);
+    bool noScheduler = false;
+    std::string reason = ProbeScheduler(timeoutMs, noScheduler);
     http_t* http = nullptr;
     if (reason.empty()) {
         http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, timeoutMs, nullptr);
@@ -103,7 +117,7 @@ http_t* ConnectToScheduler(SchedulerContact& contact, int timeoutMs)
             reason = "the connection failed";
     }
     if (http == nullptr) {
-        contact.state = missingSocket ? SchedulerContact::Absent : SchedulerContact::Unreachable;
+        contact.state = noScheduler ? SchedulerContact::Absent : SchedulerContact::Unreachable;
         contact.reason = reason;
         contact.problem = "cannot reach the print scheduler at " + SchedulerAddress() + " (" + reason + ")";
         return nullptr;

@@ -20,8 +20,10 @@ std::string SchedulerAddress();
 struct SchedulerContact {
     enum State {
         Reached,
-        // The scheduler is a local socket that does not exist: no scheduler
-        // runs on this machine, so it has no printer installed.
+        // No scheduler runs on this machine, so it has no printer installed:
+        // the scheduler's local socket does not exist, or nobody named a
+        // scheduler and nothing answers where libcups then looks
+        // (localhost:631).
         Absent,
         // Refused, timed out, or the host is unknown.
         Unreachable,
