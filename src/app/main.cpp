@@ -12,6 +12,7 @@
 #include "platform/codepage.h"
 #include "platform/console_text.h"
 #include "view/page_setup.h"
+#include "view/printer_choice.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -49,15 +50,16 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
         WarnUnmatchedFaces(ItemList, warnings);
         if (cl.trace) {
             status = RunTrace(ItemList);
-        } else if (const QString problem = DefaultPrinterProblem(); !problem.isEmpty()) {
-            // The page is the printer's: a queue named but missing is no
-            // reason to use another paper quietly.
-            WriteConsoleLine("vexlan: " + ConsoleText(problem.toStdString()));
+        } else if (const DefaultPrinterCheck printer = CheckDefaultPrinter(); !printer.error.isEmpty()) {
+            // The page is the printer's: a queue named but missing, or one
+            // that cannot be asked for, is no reason to use another paper
+            // quietly.
+            WriteConsoleLine("vexlan: " + ConsoleText(printer.error.toStdString()));
             status = 1;
-        } else if (!cl.pdfFile.empty()) {
-            status = RunPdf(ItemList, cl.pdfFile);
         } else {
-            status = RunPng(ItemList, cl.pngFile, cl.dpi);
+            if (!printer.warning.isEmpty())
+                WriteConsoleLine("vexlan: warning: " + ConsoleText(printer.warning.toStdString()));
+            status = !cl.pdfFile.empty() ? RunPdf(ItemList, cl.pdfFile) : RunPng(ItemList, cl.pngFile, cl.dpi);
         }
     }
     FreePageItems(ItemList);
@@ -92,6 +94,8 @@ int main(int argc, char** argv)
         return 2;
     }
     SetAnsiCodePage(DetectAnsiCodePage());
+    // Before any thread starts: an empty LPDEST or PRINTER means unset.
+    ForgetEmptyPrinterVariables();
     if (cl.Headless())
         return RunHeadless(argc, argv, cl);
     return RunApplication(argc, argv, cl);

@@ -134,4 +134,14 @@ inline constexpr const char* kMenuExitText = "退出(&X)";
 // file and why).
 inline constexpr const char* kPrintFailedText = "打印失败：";
 
+// Why a print pass failed, around the names and the words of CUPS: %1 is
+// the queue (or the scheduler's address), %2 the reason as CUPS gives it.
+inline constexpr const char* kSchedulerUnreachableText = "无法连接打印服务 %1（%2）";
+inline constexpr const char* kPrinterNotFoundText = "找不到打印机“%1”";
+inline constexpr const char* kNoDefaultPrinterText = "没有默认打印机";
+inline constexpr const char* kNoPrinterText = "没有安装打印机";
+inline constexpr const char* kQueueRejectsJobsText = "打印机“%1”不接受作业（%2）";
+inline constexpr const char* kQueueGoneText = "打印机“%1”已不存在（%2）";
+inline constexpr const char* kQueueRefusedJobText = "打印机“%1”未能接收作业（%2）";
+
 } // namespace vexlan

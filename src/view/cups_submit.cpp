@@ -4,6 +4,8 @@
 // stops answering ends the run with an error instead of holding it.
 #include "view/cups_submit.h"
 
+#include "view/cups_scheduler.h"
+
 #include <cups/cups.h>
 
 #include <cerrno>
@@ -60,37 +62,67 @@ bool IppSucceeded(ipp_status_t status)
 
 http_t* Connect()
 {
-    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                kConnectTimeoutMs, nullptr);
+    SchedulerContact contact;
+    http_t* http = ConnectToScheduler(contact, kConnectTimeoutMs);
     if (http != nullptr)
         httpSetTimeout(http, kReplyTimeoutS, nullptr, nullptr);
     return http;
 }
 
-// True when the scheduler behind `http` answers that it has no queue
-// `name` (deleted after the user chose it, for instance); false when it
-// has one or does not answer.
-bool QueueIsGone(http_t* http, const std::string& name)
+// What the scheduler says of queue `name` after it refused a job.
+struct QueueState {
+    bool gone = false;       // it has no such queue (deleted after the user chose it)
+    bool rejecting = false;  // printer-is-accepting-jobs is false
+    std::string message;     // printer-state-message: the reason given with cupsreject -r
+};
+
+QueueState AskQueueState(http_t* http, const std::string& name)
 {
+    QueueState state;
     if (http == nullptr)
-        return false;
+        return state;
     char uri[HTTP_MAX_URI];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
                      name.c_str());
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-name");
-    ippDelete(cupsDoRequest(http, request, "/"));
-    return cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
+    static const char* const wanted[] = {"printer-is-accepting-jobs", "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    state.gone = cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
+    if (response != nullptr && IppSucceeded(cupsLastError())) {
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
+            state.rejecting = !ippGetBoolean(a, 0);
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT)) {
+            const char* text = ippGetString(a, 0, nullptr);
+            state.message = OneLine(text != nullptr ? text : "");
+        }
+    }
+    ippDelete(response);
+    return state;
 }
 
-// `reason` for a failure on queue `name`, led by what happened when the
-// queue is gone: CUPS itself then only says "No such file or directory".
-std::string Refusal(http_t* http, const std::string& name, const std::string& reason)
+// `failure` for a job that queue `name` did not take, CUPS having said
+// `cupsReason`: the queue's own state says why, when it is gone or rejects
+// jobs. CUPS itself then only says "No such file or directory" or that the
+// destination is not accepting jobs, without the reason its
+// administrator gave.
+void Refusal(http_t* http, const std::string& name, const std::string& cupsReason, SubmitFailure& failure)
 {
-    if (!QueueIsGone(http, name))
-        return reason;
-    return "the queue no longer exists (CUPS: " + reason + ")";
+    const QueueState state = AskQueueState(http, name);
+    failure.reason = cupsReason;
+    if (state.gone) {
+        failure.kind = SubmitFailure::Gone;
+        failure.line += "the queue no longer exists (CUPS: " + cupsReason + ")";
+    } else if (state.rejecting) {
+        failure.kind = SubmitFailure::Rejecting;
+        if (!state.message.empty())
+            failure.reason = state.message;
+        failure.line += "the queue is not accepting jobs (" + failure.reason + ")";
+    } else {
+        failure.kind = SubmitFailure::Refused;
+        failure.line += cupsReason;
+    }
 }
 
 // An open connection and a file descriptor, released on every path.
@@ -137,25 +169,31 @@ CupsOptionList CupsOptionPairs(const CupsJobOptions& options)
 }
 
 bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
-                      const CupsJobOptions& options, std::string& error)
+                      const CupsJobOptions& options, SubmitFailure& failure)
 {
     // A queue's instance ("name/instance") only selects saved defaults on
     // this machine; the scheduler knows the queue by its name.
     const std::string name = queue.substr(0, queue.find('/'));
-    const std::string failed = "printing on \"" + queue + "\" failed: ";
+    failure = SubmitFailure();
+    failure.line = "printing on \"" + queue + "\" failed: ";
     Resources res;
     res.fd = ::open(pdfPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (res.fd < 0) {
-        error = failed + "cannot read the spooled page: " + std::strerror(errno);
+        failure.reason = std::string("cannot read the spooled page: ") + std::strerror(errno);
+        failure.line += failure.reason;
         return false;
     }
 
     cupsSetPasswordCB2(NoPassword, nullptr);
-    res.http = Connect();
+    SchedulerContact contact;
+    res.http = ConnectToScheduler(contact, kConnectTimeoutMs);
     if (res.http == nullptr) {
-        error = failed + "cannot reach the print server " + cupsServer() + ": " + std::strerror(errno);
+        failure.kind = SubmitFailure::Unreachable;
+        failure.reason = contact.reason;
+        failure.line += contact.problem;
         return false;
     }
+    httpSetTimeout(res.http, kReplyTimeoutS, nullptr, nullptr);
 
     cups_option_t* cupsOptions = nullptr;
     int count = 0;
@@ -166,7 +204,13 @@ bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
     if (jobId <= 0) {
         // Asked on the same connection only when the scheduler answered.
         const std::string reason = LastCupsError();
-        error = failed + (httpGetStatus(res.http) == HTTP_STATUS_OK ? Refusal(res.http, name, reason) : reason);
+        if (httpGetStatus(res.http) == HTTP_STATUS_OK) {
+            Refusal(res.http, name, reason, failure);
+        } else {
+            failure.kind = SubmitFailure::Refused;
+            failure.reason = reason;
+            failure.line += reason;
+        }
         return false;
     }
 
@@ -190,7 +234,7 @@ bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
         reason = LastCupsError();
     if (!reason.empty()) {
         res.CancelJob(name, jobId);
-        error = failed + Refusal(res.http, name, reason);
+        Refusal(res.http, name, reason, failure);
         return false;
     }
     return true;

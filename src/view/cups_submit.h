@@ -26,15 +26,31 @@ struct CupsJobOptions {
 // not among them: the PDF page already has it.
 CupsOptionList CupsOptionPairs(const CupsJobOptions& options);
 
+// Why a job did not reach its queue.
+struct SubmitFailure {
+    enum Kind {
+        Local,        // the spooled page could not be read
+        Unreachable,  // no connection to the scheduler
+        Rejecting,    // the queue does not accept jobs (cupsreject)
+        Gone,         // the scheduler has no such queue (any more)
+        Refused,      // the scheduler refused or lost the job for another reason
+    };
+    Kind kind = Local;
+    // CUPS's own words: the queue's reason for rejecting jobs (its
+    // printer-state-message, as `cupsreject -r` sets it), else the
+    // scheduler's answer, else the system's error.
+    std::string reason;
+    // One line naming the queue and the reason: "printing on "Q" failed: ...".
+    std::string line;
+};
+
 // Submits the PDF at `pdfPath` to `queue` ("name" or "name/instance") on
 // the scheduler libcups is configured for (CUPS_SERVER, client.conf) and
 // checks every step: the job must be created (a queue that rejects jobs,
 // is gone or cannot be reached fails here), the document sent in full and
 // accepted. A stopped queue holds the job: that is success. Returns false
-// with `error` set to one line naming the queue and the scheduler's reason
-// (led by "the queue no longer exists" when the scheduler has no such
-// queue any more); a job left half-sent is cancelled.
+// with `failure` set; a job left half-sent is cancelled.
 bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
-                      const CupsJobOptions& options, std::string& error);
+                      const CupsJobOptions& options, SubmitFailure& failure);
 
 } // namespace vexlan

@@ -27,28 +27,35 @@ bool UseDefaultPage(QPrinter& printer)
     // portrait one turned.
     if (!printer.setPageOrientation(QPageLayout::Portrait) || !printer.setPageSize(paper))
         return false;
-    // Qt's CUPS engine gives the queue's printable area on this paper as the
-    // minimum margins; the margins it sets are its own default otherwise.
+    return UsePrintableArea(printer);
+}
+
+bool UsePrintableArea(QPrinter& printer)
+{
+    // Qt's CUPS engine gives the queue's printable area on the current paper
+    // as the minimum margins, and keeps them up to date when the print
+    // dialog changes the queue or the paper; the margins themselves stay
+    // what they were (another queue's, after a change in the dialog).
     const QPageLayout layout = printer.pageLayout();
-    return printer.setPageMargins(layout.minimumMargins(), layout.units());
+    const QMarginsF printable =
+        printer.outputFormat() == QPrinter::PdfFormat ? QMarginsF() : layout.minimumMargins();
+    return printer.setPageMargins(printable, layout.units());
 }
 
 QPageLayout DefaultPrinterPageLayout()
 {
     QPrinter printer(QPrinter::HighResolution);
-    QString error;
-    if (!SelectPrinter(printer, QString(), true, error))
+    if (SelectPrinter(printer, QString(), true).kind == PrinterChoice::None)
         return NoPrinterPageLayout();
     UseDefaultPage(printer);
     return printer.pageLayout();
 }
 
-QString DefaultPrinterProblem()
+DefaultPrinterCheck CheckDefaultPrinter()
 {
     QPrinter printer;
-    QString error;
-    SelectPrinter(printer, QString(), true, error);
-    return error;
+    const PrinterChoice choice = SelectPrinter(printer, QString(), true);
+    return {choice.error, choice.warning};
 }
 
 PagePixels PagePixelsAt(const QPageLayout& layout, int dpi)

@@ -37,11 +37,25 @@ bool UseDefaultPage(QPrinter& printer);
 // window-less PDF and PNG outputs.
 QPageLayout DefaultPrinterPageLayout();
 
-// Why DefaultPrinterPageLayout() would have no printer's page for the
-// window-less outputs: a queue named by LPDEST or PRINTER that does not
-// exist, which lp and --print refuse too (SelectPrinter's message). Empty
-// when there is a queue, or none at all and the PDF stand-in serves.
-QString DefaultPrinterProblem();
+// Sets the margins of `printer` to the printable area its queue reports
+// for the paper and orientation it has now (none for a PDF printer): the
+// page origin is the printable area's top-left corner on whatever queue
+// and paper the print dialog ended on. Returns false when the printer
+// refuses the margins.
+bool UsePrintableArea(QPrinter& printer);
+
+// Whether DefaultPrinterPageLayout() has a printer's page for the
+// window-less outputs. `error`: a queue named by LPDEST or PRINTER that does
+// not exist, or a scheduler that cannot be reached to ask for it, which lp
+// and --print refuse too (SelectPrinter's message). `warning`: the page is
+// the PDF stand-in's although printers exist (no default queue, or a
+// scheduler that cannot be reached). Both empty when there is a queue, or
+// none at all and the PDF stand-in serves.
+struct DefaultPrinterCheck {
+    QString error;
+    QString warning;
+};
+DefaultPrinterCheck CheckDefaultPrinter();
 
 // The page of `layout` as an image of `dpi` dots per inch: the whole sheet,
 // rounded up to whole pixels so that no part of the paper is cut, and the

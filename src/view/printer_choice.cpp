@@ -1,37 +1,35 @@
 // Printer selection for preview and print passes (see printer_choice.h).
 #include "view/printer_choice.h"
 
+#include "res/app_strings.h"
+
 #include <QPrinter>
-#include <QPrinterInfo>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace vexlan {
 
-PrinterChoice ChoosePrinter(const QString& requested, const QStringList& available,
-                            const QString& defaultName, bool allowPdf)
+namespace {
+
+PrinterChoice Refusal(const QString& error, const char* text, const QString& arg = QString())
 {
     PrinterChoice choice;
-    if (!requested.isEmpty()) {
-        if (available.contains(requested)) {
-            choice.kind = PrinterChoice::Queue;
-            choice.name = requested;
-        } else {
-            choice.error = QStringLiteral("printer \"%1\" not found").arg(requested);
-        }
-        return choice;
-    }
-    if (!defaultName.isEmpty() && available.contains(defaultName)) {
-        choice.kind = PrinterChoice::Queue;
-        choice.name = defaultName;
-    } else if (!available.isEmpty()) {
-        choice.kind = PrinterChoice::Queue;
-        choice.name = available.first();
-    } else if (allowPdf) {
-        choice.kind = PrinterChoice::Pdf;
-    } else {
-        choice.error = QStringLiteral("no printer installed");
-    }
+    choice.error = error;
+    choice.text = arg.isNull() ? QString::fromUtf8(text) : QString::fromUtf8(text).arg(arg);
     return choice;
 }
+
+PrinterChoice PdfPrinter(const QString& warning)
+{
+    PrinterChoice choice;
+    choice.kind = PrinterChoice::Pdf;
+    if (!warning.isEmpty())
+        choice.warning = warning + QStringLiteral("; the page is a whole A4 sheet");
+    return choice;
+}
+
+} // namespace
 
 PrinterRequest RequestedPrinter(const QString& commandLine, const QString& lpdest, const QString& printerEnv)
 {
@@ -44,29 +42,85 @@ PrinterRequest RequestedPrinter(const QString& commandLine, const QString& lpdes
     return {};
 }
 
-bool SelectPrinter(QPrinter& printer, const QString& requested, bool allowPdf, QString& error)
+PrinterChoice ChoosePrinter(const PrinterRequest& request, const SchedulerQueues& scheduler, bool allowPdf)
 {
-    // Qt itself would quietly fall back on the default queue when the
-    // variables name one that does not exist; lp refuses, and so do we.
+    const SchedulerContact& contact = scheduler.contact;
+    if (contact.state == SchedulerContact::Unreachable) {
+        // Nobody can say whether a named queue exists, nor which is the
+        // default: only the PDF stand-in of a pass that needs no queue.
+        const QString problem = QString::fromStdString(contact.problem);
+        if (request.name.isEmpty() && allowPdf)
+            return PdfPrinter(problem);
+        PrinterChoice refused = Refusal(problem, kSchedulerUnreachableText, QString::fromStdString(SchedulerAddress()));
+        refused.text = refused.text.arg(QString::fromStdString(contact.reason));
+        return refused;
+    }
+    std::vector<std::string> none;
+    const std::vector<std::string>& queues = contact.state == SchedulerContact::Reached ? scheduler.queues : none;
+    const auto installed = [&queues](const std::string& name) {
+        return std::find(queues.begin(), queues.end(), name) != queues.end();
+    };
+    PrinterChoice choice;
+    if (!request.name.isEmpty()) {
+        if (!installed(request.name.toStdString())) {
+            QString error = QStringLiteral("printer \"%1\" not found").arg(request.name);
+            if (!request.origin.isEmpty())
+                error += QStringLiteral(" (named by %1)").arg(request.origin);
+            return Refusal(error, kPrinterNotFoundText, request.name);
+        }
+        choice.kind = PrinterChoice::Queue;
+        choice.name = request.name;
+        return choice;
+    }
+    if (!scheduler.defaultQueue.empty() && installed(scheduler.defaultQueue)) {
+        choice.kind = PrinterChoice::Queue;
+        choice.name = QString::fromStdString(scheduler.defaultQueue);
+        return choice;
+    }
+    if (!queues.empty()) {
+        const QString problem = QStringLiteral("no default printer");
+        if (allowPdf)
+            return PdfPrinter(problem);
+        return Refusal(problem + QStringLiteral(" (name one with --printer, LPDEST, or lpoptions -d)"),
+                       kNoDefaultPrinterText);
+    }
+    if (allowPdf)
+        return PdfPrinter(QString());
+    QString error = QStringLiteral("no printer installed");
+    if (contact.state == SchedulerContact::Absent)
+        error += QStringLiteral(" (no print scheduler at %1)").arg(QString::fromStdString(SchedulerAddress()));
+    return Refusal(error, kNoPrinterText);
+}
+
+void ForgetEmptyPrinterVariables()
+{
+    for (const char* name : {"LPDEST", "PRINTER"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value == '\0')
+            unsetenv(name);
+    }
+}
+
+PrinterChoice SelectPrinter(QPrinter& printer, const QString& requested, bool allowPdf)
+{
+    // libcups would take an empty LPDEST as the name of a queue that does
+    // not exist, and Qt would then fall back on the first queue.
+    ForgetEmptyPrinterVariables();
     const PrinterRequest request =
         RequestedPrinter(requested, qEnvironmentVariable("LPDEST"), qEnvironmentVariable("PRINTER"));
-    PrinterChoice choice = ChoosePrinter(request.name, QPrinterInfo::availablePrinterNames(),
-                                         QPrinterInfo::defaultPrinterName(), allowPdf);
-    if (choice.kind == PrinterChoice::None && !request.origin.isEmpty())
-        choice.error += QStringLiteral(" (named by %1)").arg(request.origin);
+    const PrinterChoice choice = ChoosePrinter(request, AskSchedulerForQueues(), allowPdf);
     switch (choice.kind) {
     case PrinterChoice::Queue:
         printer.setOutputFormat(QPrinter::NativeFormat);
         printer.setPrinterName(choice.name);
-        return true;
+        break;
     case PrinterChoice::Pdf:
         printer.setOutputFormat(QPrinter::PdfFormat);
-        return true;
+        break;
     case PrinterChoice::None:
         break;
     }
-    error = choice.error;
-    return false;
+    return choice;
 }
 
 } // namespace vexlan

@@ -8,6 +8,7 @@
 // the two.
 #include "view/vexlan_view.h"
 
+#include "platform/console_text.h"
 #include "res/app_strings.h"
 #include "res/command_ids.h"
 #include "view/command_event.h"
@@ -172,7 +173,7 @@ void CVexlanView::OnFilePrint(bool bDirect)
         return;
     // Drawn and sent on a thread of its own (a hostile page takes seconds,
     // an unanswering scheduler up to its time-out): the window repaints.
-    QString error;
+    PrintFailure failure;
     bool printed = false;
     {
         // Printing until the work ends, also by an exception.
@@ -181,47 +182,63 @@ void CVexlanView::OnFilePrint(bool bDirect)
             ~Printing() { flag = false; }
         } printing{m_bPrinting};
         m_bPrinting = true;
-        RunOffGuiThread([this, &info, &printed, &error] {
+        RunOffGuiThread([this, &info, &printed, &failure] {
             printed = PrintOnePage(*info.m_pPrinter,
                                    [this, &info](QPainter& painter) {
                                        OnBeginPrinting(painter, info);
                                        OnPrint(painter, info);
                                    },
-                                   error);
+                                   failure);
         });
     }
-    if (printed) {
+    if (printed)
         emit pagePrinted();
-    } else {
-        emit printFailed(error);
-        // The pass ends once the user has read why, or the message has
-        // closed itself: the exit timer is armed only after that.
-        ShowTimedMessage(window(), QGuiApplication::applicationDisplayName(),
-                         QString::fromUtf8(kPrintFailedText) + error, m_failureMessageLength);
-    }
+    else
+        ReportPrintFailure(failure);
     OnEndPrinting(info);
+}
+
+void CVexlanView::ReportPrintFailure(const PrintFailure& failure)
+{
+    emit printFailed(failure.line);
+    // The pass ends once the user has read why, or the message has closed
+    // itself: the exit timer is armed only after that.
+    ShowTimedMessage(window(), QGuiApplication::applicationDisplayName(),
+                     QString::fromUtf8(kPrintFailedText) + failure.text, m_failureMessageLength);
 }
 
 bool CVexlanView::OnPreparePrinting(CPrintInfo& info)
 {
     SetExitTimer(false);
-    if (DoPreparePrinting(info))
+    PrintFailure failure;
+    if (DoPreparePrinting(info, failure))
         return true;
+    if (!failure.line.isEmpty()) {
+        // A print pass asked for by the user says why it cannot print (its
+        // queue was deleted while the preview was shown, for instance); a
+        // preview that cannot start has no window to say it in.
+        if (info.m_bPreview)
+            emit printFailed(failure.line);
+        else
+            ReportPrintFailure(failure);
+    }
     SetExitTimer(true);
     return false;
 }
 
-bool CVexlanView::DoPreparePrinting(CPrintInfo& info)
+bool CVexlanView::DoPreparePrinting(CPrintInfo& info, PrintFailure& failure)
 {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QString error;
     // A preview, and a print pass with its dialog, may fall back on a PDF
     // printer; a direct print needs a real one.
     const bool allowPdf = info.m_bPreview || !info.m_bDirect;
-    if (!SelectPrinter(*printer, m_strPrinterName, allowPdf, error)) {
-        emit printFailed(error);
+    const PrinterChoice choice = SelectPrinter(*printer, m_strPrinterName, allowPdf);
+    if (choice.kind == PrinterChoice::None) {
+        failure = {choice.error, choice.text};
         return false;
     }
+    if (!choice.warning.isEmpty() && info.m_bPreview)
+        WriteConsoleLine("vexlan: warning: " + ConsoleText(choice.warning.toStdString()));
     // The queue's own paper, as the print dialog would show it.
     UseDefaultPage(*printer);
     printer->setDocName(QGuiApplication::applicationDisplayName());
@@ -230,6 +247,8 @@ bool CVexlanView::DoPreparePrinting(CPrintInfo& info)
         dialog.setMinMax(1, 1);
         if (dialog.exec() != QDialog::Accepted)
             return false;
+        // The page is laid out on the queue and paper the dialog ended on.
+        UsePrintableArea(*printer);
     }
     info.m_pPrinter = std::move(printer);
     return true;

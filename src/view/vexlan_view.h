@@ -9,6 +9,7 @@
 
 #include "platform/wintypes.h"
 #include "view/exit_timer.h"
+#include "view/print_pass.h"
 
 #include <QString>
 #include <QWidget>
@@ -88,7 +89,12 @@ private:
 
     // The pass steps.
     bool OnPreparePrinting(CPrintInfo& info);
-    bool DoPreparePrinting(CPrintInfo& info);
+    // Chooses the printer and, for a print pass, shows the print dialog.
+    // False with `failure` set when there is no printer to use, with it
+    // empty when the user cancelled the dialog.
+    bool DoPreparePrinting(CPrintInfo& info, PrintFailure& failure);
+    // Tells the application and the user why a print pass failed.
+    void ReportPrintFailure(const PrintFailure& failure);
     void OnBeginPrinting(QPainter& painter, CPrintInfo& info);
     void OnPrint(QPainter& painter, CPrintInfo& info);
     void OnEndPrinting(CPrintInfo& info);

@@ -3,8 +3,9 @@
 # own socket, no port) with pass-through PDF file queues, prints a job with
 # `vexlan --print` on a named queue and on the default queue, and checks that
 # the page arrives with its text at the right positions. Also: an unknown
-# queue and a machine without any queue are errors (status 1), not silent
-# successes. Needs root and cupsd; without them it says so and passes.
+# queue, no default queue, a scheduler that cannot be reached and a machine
+# without any queue are errors (status 1), not silent successes, and a
+# rejecting queue's own reason is given. Needs root and cupsd; without them it says so and passes.
 set -euo pipefail
 
 : "${VEXLAN_BIN:?}" "${VEXLAN_JOB_TOOL:?}" "${VEXLAN_TEST_DATA:?}"
@@ -151,6 +152,36 @@ PRINTER=VEXLAN_B "$VEXLAN_BIN" --job "$work/b.set" --print || fail "--print on t
 wait_output "$work/out/B.pdf"
 check_page "$work/out/B.pdf"
 
+# 2a. As lp chooses: no default destination is an error, not the first
+#     queue; an empty LPDEST or PRINTER counts as unset, so the page goes to
+#     the default queue (VEXLAN_B, not the first, VEXLAN_A).
+make_job "$work/n.set"
+set +e; "$VEXLAN_BIN" --job "$work/n.set" --print 2>"$work/err.txt"; status=$?; set -e
+[ "$status" = 1 ] && grep -q '^vexlan: no default printer' "$work/err.txt" || fail "no default: $status $(cat "$work/err.txt")"
+lpadmin -d VEXLAN_B
+for empty in LPDEST PRINTER; do
+  rm -f "$work/out/A.pdf" "$work/out/B.pdf"
+  make_job "$work/b.set"
+  env "$empty=" "$VEXLAN_BIN" --job "$work/b.set" --print || fail "$empty= --print exited $?"
+  wait_output "$work/out/B.pdf"
+  [ ! -e "$work/out/A.pdf" ] || fail "$empty=: printed on the first queue"
+done
+# 2b. A scheduler that cannot be reached is named: --print and a named queue
+#     fail, --pdf without one takes A4 with a warning.
+for run in "--print" "--print --printer VEXLAN_A" "--pdf $work/u.pdf"; do
+  make_job "$work/u.set"
+  set +e
+  # shellcheck disable=SC2086
+  CUPS_SERVER=127.0.0.1:1 PRINTER=VEXLAN_A "$VEXLAN_BIN" --job "$work/u.set" $run 2>"$work/err.txt"; status=$?
+  set -e
+  [ "$status" = 1 ] && grep -q '^vexlan: cannot reach the print scheduler at 127.0.0.1:1 (Connection refused)$' "$work/err.txt" ||
+    fail "unreachable, $run: $status $(cat "$work/err.txt")"
+done
+make_job "$work/u.set"
+CUPS_SERVER=127.0.0.1:1 "$VEXLAN_BIN" --job "$work/u.set" --pdf "$work/u.pdf" 2>"$work/err.txt" || fail "unreachable --pdf: $?"
+grep -q '^vexlan: warning: cannot reach the print scheduler at 127.0.0.1:1 (Connection refused); the page is a whole A4 sheet$' \
+  "$work/err.txt" || fail "unreachable --pdf: $(cat "$work/err.txt")"
+
 # 3. A queue that does not exist: status 1, one line on stderr, no output.
 make_job "$work/c.set"
 set +e
@@ -191,11 +222,12 @@ run_print() {
   set +e; "$VEXLAN_BIN" --job "$work/e.set" --print --printer "$@" 2>"$work/err.txt"; status=$?; set -e
 }
 for q in R S; do lpadmin -p "VEXLAN_$q" -E -v "file://$work/out/$q.pdf" -P "$PPD" 2>/dev/null || fail "lpadmin VEXLAN_$q"; done
-cupsreject VEXLAN_R
+cupsreject -r "out of forms" VEXLAN_R
 cupsdisable VEXLAN_S
 run_print VEXLAN_R
 [ "$status" = 1 ] && [ "$(grep -c '^vexlan: ' "$work/err.txt")" = 1 ] &&
-  grep -q '^vexlan: .*VEXLAN_R.*not accepting jobs' "$work/err.txt" || fail "rejecting queue: $status $(cat "$work/err.txt")"
+  grep -q '^vexlan: .*VEXLAN_R.*not accepting jobs (out of forms)' "$work/err.txt" ||
+  fail "rejecting queue: $status $(cat "$work/err.txt")"
 TMPDIR="$work/job.json" run_print VEXLAN_A
 [ "$status" = 1 ] && grep -q '^vexlan: .*VEXLAN_A.*spool' "$work/err.txt" || fail "spool failure: $status $(cat "$work/err.txt")"
 run_print VEXLAN_S
@@ -205,7 +237,7 @@ wait_output "$work/out/S.pdf"
 check_page "$work/out/S.pdf"
 # The print dialog to the rejecting queue (offscreen).
 if [ -n "${VEXLAN_TEST_BIN_DIR:-}" ]; then
-  VEXLAN_REFUSING_QUEUE=VEXLAN_R "$VEXLAN_TEST_BIN_DIR/gui_print_exit_cycle_test" --gtest_filter='*CannotStart*' \
+  VEXLAN_REFUSING_QUEUE=VEXLAN_R VEXLAN_REFUSING_REASON="out of forms" "$VEXLAN_TEST_BIN_DIR/gui_print_exit_cycle_test" --gtest_filter='*CannotStart*' \
     >"$work/gui.txt" 2>&1 && grep -q '^\[  PASSED  \] 1 test' "$work/gui.txt" || fail "dialog: $(tail -20 "$work/gui.txt")"
 fi
 

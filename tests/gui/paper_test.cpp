@@ -12,7 +12,9 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <cups/cups.h>
@@ -20,10 +22,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 namespace vexlan::test {
 namespace {
+
+const char* const kPdfPpd = "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd";
 
 // Runs the private scheduler's script: start DIR, queue DIR NAME PAPER, stop DIR.
 int Cupsd(std::vector<std::string> args)
@@ -76,7 +81,9 @@ TEST_F(PaperTest, PreviewShowsTheDefaultQueuesPaperAsTheOutputsDo)
 
 // Prints through the dialog, choosing `queue` there (the default LETTERQ:
 // nothing changed), and returns the PDF that arrived on its device.
-std::string PrintThroughDialog(const std::string& dir, const std::string& queue)
+// `beforePrint` runs once the preview is shown.
+std::string PrintThroughDialog(const std::string& dir, const std::string& queue,
+                               const std::function<void()>& beforePrint = {})
 {
     TempDir jobDir;
     CommandLine cl;
@@ -90,7 +97,9 @@ std::string PrintThroughDialog(const std::string& dir, const std::string& queue)
             printers->setCurrentIndex(printers->findText(QString::fromStdString(queue)));
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    QTimer::singleShot(0, [&app] {
+    QTimer::singleShot(0, [&app, &beforePrint] {
+        if (beforePrint)
+            beforePrint();
         app.GetMainWnd()->findChild<QAbstractButton*>(QStringLiteral("previewPrint"))->click();
     });
     EXPECT_EQ(RunBounded(app), 0);
@@ -108,6 +117,62 @@ TEST_F(PaperTest, DialogPrintsOnThePaperOfTheQueueItEndsOn)
 {
     EXPECT_NE(PrintThroughDialog(m_cups, "LETTERQ").find("/MediaBox [ 0 0 612 792 ]"), std::string::npos);
     EXPECT_NE(PrintThroughDialog(m_cups, "A5Q").find("/MediaBox [ 0 0 420 595 ]"), std::string::npos);
+}
+
+// Started on the Letter queue (printable area from 18 pt, 36 pt), the
+// dialog ends on a queue whose paper has no margins: the items' origin is
+// that queue's printable area, the sheet's corner, where a pre-printed form
+// expects them.
+TEST_F(PaperTest, DialogLaysThePageOutOnTheQueueItEndsOn)
+{
+    // The Generic PDF printer without papers (as a driverless or raw queue
+    // may be): the dialog keeps the paper, and the whole sheet is printable.
+    const std::string ppd = m_dir.file("borderless.ppd");
+    const RunResult edited = vexlan::test::Run(
+        {"awk", "/^\\*JCLOpenUI \\*Page(Size|Region)/,/^\\*JCLCloseUI: \\*Page(Size|Region)/ {next} "
+                "/ImageableArea|PaperDimension/ {next} {print}",
+         kPdfPpd});
+    ASSERT_EQ(edited.status, 0);
+    WriteFile(ppd, edited.out);
+    ASSERT_EQ(vexlan::test::Run({"lpadmin", "-h", m_cups + "/cups.sock", "-p", "BORDERLESSQ", "-E", "-v",
+                                 "file://" + m_cups + "/out/BORDERLESSQ.pdf", "-P", ppd})
+                  .status,
+              0);
+    ASSERT_FALSE(PrintThroughDialog(m_cups, "BORDERLESSQ").empty());
+    const RunResult text = vexlan::test::Run({"pdftotext", "-bbox", m_cups + "/out/BORDERLESSQ.pdf", "-"});
+    static const QRegularExpression word(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Vexlan<"));
+    const QRegularExpressionMatch box = word.match(QString::fromStdString(text.out));
+    ASSERT_TRUE(box.hasMatch()) << text.out;
+    // The line's box is at 20 mm, 20 mm (56.7 pt); its glyphs start at most
+    // 1.5 mm inside it.
+    for (int i : {1, 2}) {
+        const double at = box.captured(i).toDouble();
+        EXPECT_TRUE(at > 56 && at < 61) << (i == 1 ? "x " : "y ") << at << " pt";
+    }
+}
+
+// The queue is deleted while the preview shows it: Print says so in the
+// failure's message box, and the program ends with status 1.
+TEST_F(PaperTest, QueueDeletedBeforePrintIsShownAsAFailure)
+{
+    TempDir jobDir;
+    CommandLine cl;
+    cl.jobPath = jobDir.file("job.set");
+    WriteFile(cl.jobPath, OneLineJob());
+    CVexlanApp app(cl);
+    ASSERT_TRUE(app.InitInstance());
+    QString shown;
+    ModalWatcher watcher([&shown](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            shown = box->text();
+        QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+    });
+    QTimer::singleShot(0, [this, &app] {
+        ASSERT_EQ(vexlan::test::Run({"lpadmin", "-h", m_cups + "/cups.sock", "-x", "LETTERQ"}).status, 0);
+        app.GetMainWnd()->findChild<QAbstractButton*>(QStringLiteral("previewPrint"))->click();
+    });
+    EXPECT_EQ(RunBounded(app), 1);
+    EXPECT_EQ(shown, QStringLiteral("打印失败：找不到打印机“LETTERQ”"));
 }
 
 } // namespace

@@ -262,6 +262,11 @@ TEST_F(PrintExitCycle, PrintThatCannotStartEndsWithFailure)
     EXPECT_EQ(RunBounded(*m_app), 1);
     EXPECT_TRUE(shown.startsWith(QStringLiteral("打印失败：")) && shown.contains(QString::fromStdString(out)))
         << shown.toStdString();
+    // The queue's own reason, in the program's language around it.
+    if (const char* reason = std::getenv("VEXLAN_REFUSING_REASON")) {
+        EXPECT_EQ(shown, QStringLiteral("打印失败：打印机“%1”不接受作业（%2）")
+                             .arg(QString::fromStdString(out), QString::fromUtf8(reason)));
+    }
     EXPECT_EQ(closedDuringMessage, 0);
     EXPECT_EQ(m_printed, 0);
     EXPECT_EQ(m_closed, 1);
@@ -291,16 +296,23 @@ TEST_F(PrintExitCycle, UnansweredFailureMessageClosesItself)
 }
 
 // The direct print command skips the dialog and needs a real queue: with
-// none, the pass is refused, nothing is printed and the program ends with a
-// failing status.
+// none, the pass is refused, nothing is printed, the user is told why, and
+// the program ends with a failing status.
 TEST_F(PrintExitCycle, DirectPrintWithoutQueueIsRefused)
 {
     Start();
     QString message;
+    QString shown;
     QObject::connect(m_view, &CVexlanView::printFailed, [&](const QString& m) { message = m; });
+    ModalWatcher watcher([&](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            shown = box->text();
+        QMetaObject::invokeMethod(modal, "accept", Qt::QueuedConnection);
+    });
     QTimer::singleShot(0, m_frame, [this] { m_frame->OnCommand(ID_FILE_PRINT_DIRECT); });
     EXPECT_EQ(RunBounded(*m_app), 1);
     EXPECT_TRUE(message.contains(QStringLiteral("no printer"))) << message.toStdString();
+    EXPECT_EQ(shown, QStringLiteral("打印失败：没有安装打印机"));
     EXPECT_EQ(m_printed, 0);
     EXPECT_EQ(m_closed, 1);
 }

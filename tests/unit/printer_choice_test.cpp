@@ -1,5 +1,6 @@
-// Which printer a pass uses: named queue, default queue, first queue, the
-// PDF stand-in, or none (with the message the user sees).
+// Which printer a pass uses: named queue, default queue, the PDF stand-in,
+// or none (with the messages the user sees), also when the scheduler cannot
+// be reached.
 #include "view/printer_choice.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +8,20 @@
 namespace vexlan {
 namespace {
 
+using State = SchedulerContact::State;
+
 struct ChoiceCase {
     const char* name;
     const char* requested;
-    QStringList available;
+    const char* origin;
+    State state;
+    std::vector<std::string> queues;
     const char* defaultName;
     bool allowPdf;
     PrinterChoice::Kind kind;
-    const char* queue;      // for Queue
-    const char* errorPart;  // for None: part of the message
+    const char* queue;    // for Queue
+    const char* message;  // part of the error (None) or of the warning (Pdf; "": none)
+    const char* text;     // for None: part of the user's text
 };
 
 class PrinterChoiceTable : public ::testing::TestWithParam<ChoiceCase> {};
@@ -23,32 +29,55 @@ class PrinterChoiceTable : public ::testing::TestWithParam<ChoiceCase> {};
 TEST_P(PrinterChoiceTable, Chooses)
 {
     const ChoiceCase& c = GetParam();
-    const PrinterChoice choice = ChoosePrinter(QString::fromUtf8(c.requested), c.available,
-                                               QString::fromUtf8(c.defaultName), c.allowPdf);
+    SchedulerQueues scheduler;
+    scheduler.contact.state = c.state;
+    if (c.state != SchedulerContact::Reached) {
+        scheduler.contact.reason = "Connection refused";
+        scheduler.contact.problem = "cannot reach the print scheduler at 127.0.0.1:1 (Connection refused)";
+    }
+    scheduler.queues = c.queues;
+    scheduler.defaultQueue = c.defaultName;
+    const PrinterChoice choice = ChoosePrinter({QString::fromUtf8(c.requested), QString::fromUtf8(c.origin)},
+                                               scheduler, c.allowPdf);
     EXPECT_EQ(choice.kind, c.kind);
-    if (c.kind == PrinterChoice::Queue) {
-        EXPECT_EQ(choice.name.toStdString(), c.queue);
-    }
-    if (c.kind == PrinterChoice::None) {
-        EXPECT_TRUE(choice.error.contains(QString::fromUtf8(c.errorPart))) << choice.error.toStdString();
-    } else {
-        EXPECT_TRUE(choice.error.isEmpty());
-    }
+    EXPECT_EQ(choice.name.toStdString(), c.queue);
+    const QString& message = c.kind == PrinterChoice::None ? choice.error : choice.warning;
+    EXPECT_TRUE(*c.message == '\0' ? message.isEmpty() : message.contains(QString::fromUtf8(c.message)))
+        << message.toStdString();
+    EXPECT_TRUE(choice.text.contains(QString::fromUtf8(c.text))) << choice.text.toStdString();
+    EXPECT_EQ(choice.text.isEmpty(), c.kind != PrinterChoice::None);
 }
 
-const QStringList kTwo = {QStringLiteral("A"), QStringLiteral("B")};
+const std::vector<std::string> kTwo = {"A", "B"};
+constexpr State kUp = SchedulerContact::Reached;
+constexpr State kDown = SchedulerContact::Unreachable;
+constexpr State kAbsent = SchedulerContact::Absent;
+constexpr auto kQueue = PrinterChoice::Queue;
+constexpr auto kPdf = PrinterChoice::Pdf;
+constexpr auto kNone = PrinterChoice::None;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PrinterChoiceTable,
     ::testing::Values(
-        ChoiceCase{"NamedInstalled", "B", kTwo, "A", false, PrinterChoice::Queue, "B", ""},
-        ChoiceCase{"NamedMissingIsErrorEvenWithPdf", "C", kTwo, "A", true, PrinterChoice::None, "", "\"C\" not found"},
-        ChoiceCase{"NamedWithNoQueues", "C", {}, "", true, PrinterChoice::None, "", "\"C\" not found"},
-        ChoiceCase{"DefaultQueue", "", kTwo, "B", false, PrinterChoice::Queue, "B", ""},
-        ChoiceCase{"NoDefaultTakesFirst", "", kTwo, "", false, PrinterChoice::Queue, "A", ""},
-        ChoiceCase{"StaleDefaultTakesFirst", "", kTwo, "Gone", false, PrinterChoice::Queue, "A", ""},
-        ChoiceCase{"NoQueuePdfAllowed", "", {}, "", true, PrinterChoice::Pdf, "", ""},
-        ChoiceCase{"NoQueueDirectPrint", "", {}, "", false, PrinterChoice::None, "", "no printer"}),
+        ChoiceCase{"NamedInstalled", "B", "", kUp, kTwo, "A", false, kQueue, "B", "", ""},
+        ChoiceCase{"NamedMissingIsErrorEvenWithPdf", "C", "", kUp, kTwo, "A", true, kNone, "", "\"C\" not found",
+                   "找不到打印机“C”"},
+        ChoiceCase{"DefaultQueue", "", "", kUp, kTwo, "B", false, kQueue, "B", "", ""},
+        // lp refuses when there is no default destination; no first queue.
+        ChoiceCase{"NoDefaultDirectPrint", "", "", kUp, kTwo, "", false, kNone, "", "no default printer",
+                   "没有默认打印机"},
+        ChoiceCase{"StaleDefault", "", "", kUp, kTwo, "Gone", false, kNone, "", "no default printer", ""},
+        ChoiceCase{"NoDefaultPdfAllowed", "", "", kUp, kTwo, "", true, kPdf, "", "no default printer; the page is", ""},
+        ChoiceCase{"NoQueuePdfAllowed", "", "", kUp, {}, "", true, kPdf, "", "", ""},
+        ChoiceCase{"NoQueueDirectPrint", "", "", kUp, {}, "", false, kNone, "", "no printer installed", "没有安装打印机"},
+        ChoiceCase{"NoSchedulerIsNoPrinter", "", "", kAbsent, {}, "", true, kPdf, "", "", ""},
+        ChoiceCase{"NoSchedulerDirectPrint", "", "", kAbsent, {}, "", false, kNone, "", "no printer installed", ""},
+        // A scheduler that cannot be asked: said as such, never "not found".
+        ChoiceCase{"UnreachableNamed", "B", "PRINTER", kDown, kTwo, "B", true, kNone, "",
+                   "cannot reach the print scheduler at 127.0.0.1:1 (Connection refused)",
+                   "无法连接打印服务 "},
+        ChoiceCase{"UnreachablePdfAllowed", "", "", kDown, {}, "", true, kPdf, "",
+                   "cannot reach the print scheduler at 127.0.0.1:1 (Connection refused); the page is a whole A4", ""}),
     [](const ::testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 
 TEST(RequestedPrinter, CommandLineThenLpdestThenPrinterAsLpTakesThem)
