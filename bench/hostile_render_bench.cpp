@@ -4,10 +4,10 @@
 // an average width of 4,000 units). Rendered into a 150 dpi image, and
 // recorded at 1200 dpi on a vector device then replayed at screen size, as
 // the print preview does.
-#include "job/page_item.h"
-#include "platform/qt/painter_dc.h"
-#include "view/page_painter.h"
-#include "view/page_renderer.h"
+#include "core/job/page_item.h"
+#include "linux/surface/painter_dc.h"
+#include "linux/surface/page_painter.h"
+#include "core/render/page_renderer.h"
 
 #include "qt_bench_main.h"
 

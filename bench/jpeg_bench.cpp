@@ -3,9 +3,9 @@
 // a 4000 x 3000 noise JPEG (the worst case for entropy decoding, about what
 // a 12-megapixel photo costs at its most detailed) and a smooth one of the
 // same size. bImportJPG should stay within 10% of the bare decode.
-#include "jpgimage/jpg_image.h"
-#include "platform/file.h"
-#include "platform/image_block.h"
+#include "core/jpeg/jpg_image.h"
+#include "os/file.h"
+#include "core/dib/image_block.h"
 
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>

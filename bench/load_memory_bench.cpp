@@ -6,9 +6,9 @@
 // usage: load_memory_bench JOB.set
 // bench/load_memory.sh builds the jobs and runs it; the whole-process peaks
 // of vexlan's own outputs are measured there with /usr/bin/time.
-#include "job/job_reader.h"
-#include "job/page_item.h"
-#include "platform/image_block.h"
+#include "core/job/job_reader.h"
+#include "core/job/page_item.h"
+#include "core/dib/image_block.h"
 
 #include <cstdio>
 #include <sys/resource.h>

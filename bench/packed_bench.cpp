@@ -2,9 +2,9 @@
 // ReadPackedFile (from disk, page cache warm) and ReadPackedStream (from
 // memory) against a bare zlib inflate of the same stream held in memory into
 // an output buffer allocated once outside the loop.
-#include "job/packed_file.h"
-#include "job/packed_writer.h"
-#include "platform/file.h"
+#include "core/job/packed_file.h"
+#include "core/job/packed_writer.h"
+#include "os/file.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>

@@ -16,11 +16,11 @@
 //
 // usage: preview_page_bench JOB.set
 // bench/hostile_pages.sh runs it for each page when it is given its path.
-#include "job/job_reader.h"
-#include "job/page_item.h"
-#include "platform/qt/painter_dc.h"
-#include "view/page_renderer.h"
-#include "view/preview_image.h"
+#include "core/job/job_reader.h"
+#include "core/job/page_item.h"
+#include "linux/surface/painter_dc.h"
+#include "core/render/page_renderer.h"
+#include "linux/surface/preview_image.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

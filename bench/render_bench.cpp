@@ -1,11 +1,11 @@
 // Rendering a 1,000-item page (text lines, images, text blocks and frames in
 // equal shares, spread over A4) onto the trace surface and into a 300 dpi
 // image through the painter surface.
-#include "job/page_item.h"
-#include "platform/image_block.h"
-#include "platform/trace_dc.h"
-#include "view/page_painter.h"
-#include "view/page_renderer.h"
+#include "core/job/page_item.h"
+#include "core/dib/image_block.h"
+#include "core/render/trace_dc.h"
+#include "linux/surface/page_painter.h"
+#include "core/render/page_renderer.h"
 
 #include "qt_bench_main.h"
 

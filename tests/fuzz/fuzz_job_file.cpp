@@ -1,8 +1,8 @@
 // libFuzzer target: LoadPrintJob on a job file holding the input, into a
 // local item list that is then released, with its warnings collected. Paths inside records name whatever
 // they name; most do not exist, which exercises the failure paths.
-#include "job/job_reader.h"
-#include "job/page_item.h"
+#include "core/job/job_reader.h"
+#include "core/job/page_item.h"
 
 #include <cstddef>
 #include <cstdint>

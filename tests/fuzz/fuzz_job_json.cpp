@@ -5,9 +5,9 @@
 // decodes and encodes back to the same bytes.
 #include "job_from_json.h"
 
-#include "job/job_reader.h"
-#include "job/page_item.h"
-#include "platform/codepage.h"
+#include "core/job/job_reader.h"
+#include "core/job/page_item.h"
+#include "core/text/codepage.h"
 
 #include <cstddef>
 #include <cstdint>

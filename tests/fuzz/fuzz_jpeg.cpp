@@ -3,9 +3,9 @@
 // released. The decoder's size caps are lowered to the fuzzer's scale (the
 // code path is bImportJPG's own; only the numbers differ), so that a header
 // claiming a huge picture costs milliseconds instead of seconds per run.
-#include "jpgimage/jpg_decoder.h"
-#include "platform/file.h"
-#include "platform/image_block.h"
+#include "core/jpeg/jpg_decoder.h"
+#include "os/file.h"
+#include "core/dib/image_block.h"
 
 #include <cstddef>
 #include <cstdint>

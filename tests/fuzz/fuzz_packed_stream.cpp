@@ -1,7 +1,7 @@
 // libFuzzer target: ReadPackedStream over arbitrary bytes held in memory.
 // On success the unpacked bytes must all be readable (ASan checks them).
-#include "job/packed_file.h"
-#include "platform/file.h"
+#include "core/job/packed_file.h"
+#include "os/file.h"
 
 #include <cstddef>
 #include <cstdint>

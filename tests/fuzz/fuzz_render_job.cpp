@@ -8,13 +8,13 @@
 // packed JPEG, a text file and a packed text, each under every one of the
 // two item types, so that wrong extensions are met too. Other paths name
 // whatever they name.
-#include "job/job_reader.h"
-#include "job/packed_writer.h"
-#include "job/page_item.h"
-#include "platform/bytes.h"
-#include "platform/trace_dc.h"
-#include "view/page_painter.h"
-#include "view/page_renderer.h"
+#include "core/job/job_reader.h"
+#include "core/job/packed_writer.h"
+#include "core/job/page_item.h"
+#include "core/base/bytes.h"
+#include "core/render/trace_dc.h"
+#include "linux/surface/page_painter.h"
+#include "core/render/page_renderer.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // libFuzzer target: LoadTextBlockItem on a file holding the input. The first
 // byte picks the extension (even: ".txt", odd: ".bin"); the rest is the
 // file. Checks that the block, line count and longest line agree.
-#include "job/text_block_item.h"
+#include "core/job/text_block_item.h"
 
 #include <cstddef>
 #include <cstdint>

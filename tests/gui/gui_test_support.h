@@ -2,9 +2,9 @@
 // object's message loop with an upper bound, and answering modal dialogs.
 #pragma once
 
-#include "app/vexlan_app.h"
-#include "job/job_reader.h"
-#include "job/page_item.h"
+#include "linux/shell/vexlan_app.h"
+#include "core/job/job_reader.h"
+#include "core/job/page_item.h"
 #include "test_support.h"
 
 #include <QApplication>

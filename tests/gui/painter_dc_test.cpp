@@ -1,11 +1,11 @@
 // The painter surface on pixels: the page drawn into an image at 254 dpi,
 // where one pixel is exactly 10 page units (0.1 mm), so every edge has a
 // known pixel.
-#include "job/page_item.h"
-#include "platform/image_block.h"
-#include "platform/qt/painter_dc.h"
-#include "view/page_painter.h"
-#include "view/page_renderer.h"
+#include "core/job/page_item.h"
+#include "core/dib/image_block.h"
+#include "linux/surface/painter_dc.h"
+#include "linux/surface/page_painter.h"
+#include "core/render/page_renderer.h"
 
 #include <QElapsedTimer>
 #include <QPicture>

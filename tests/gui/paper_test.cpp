@@ -5,10 +5,10 @@
 // on. Skipped without root, cupsd or the Generic PDF PPD.
 #include "gui_test_support.h"
 
-#include "app/main_frame.h"
-#include "view/page_setup.h"
-#include "view/print_preview.h"
-#include "view/vexlan_view.h"
+#include "linux/shell/main_frame.h"
+#include "linux/print/page_setup.h"
+#include "linux/shell/print_preview.h"
+#include "linux/shell/vexlan_view.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -3,14 +3,14 @@
 // surface's drawing at the same resolution agree within a device pixel,
 // and a picture with known JPEG data is embedded as those very bytes
 // (once, however often drawn), inverted or not, in a file qpdf finds sound.
-#include "job/page_item.h"
+#include "core/job/page_item.h"
 #include "jpeg_writer.h"
-#include "jpgimage/jpg_image.h"
-#include "platform/image_block.h"
-#include "platform/stored_jpeg.h"
+#include "core/jpeg/jpg_image.h"
+#include "core/dib/image_block.h"
+#include "core/dib/stored_jpeg.h"
 #include "test_support.h"
-#include "view/page_painter.h"
-#include "view/pdf_page.h"
+#include "linux/surface/page_painter.h"
+#include "linux/pdf/pdf_page.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,11 +1,11 @@
 // The streamed PNG: what Qt's reader decodes from it is what was written,
 // a failing sink fails the image, and a page drawn in bands is the same
 // image as the page drawn in one piece.
-#include "app/png_output.h"
-#include "app/png_stream_writer.h"
-#include "job/page_item.h"
-#include "platform/atomic_file.h"
-#include "platform/image_block.h"
+#include "linux/headless/png_output.h"
+#include "core/png/png_stream_writer.h"
+#include "core/job/page_item.h"
+#include "os/atomic_file.h"
+#include "core/dib/image_block.h"
 #include "test_support.h"
 
 #include <QImage>

@@ -1,9 +1,9 @@
 // The preview's page drawn off the GUI thread: the pixels of the page
 // recorded at printer resolution and replayed at screen size (how a print
 // preview shows a page), and the renderer ending on the latest scale asked.
-#include "platform/qt/painter_dc.h"
-#include "view/page_renderer.h"
-#include "view/preview_renderer.h"
+#include "linux/surface/painter_dc.h"
+#include "core/render/page_renderer.h"
+#include "linux/shell/preview_renderer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,10 +4,10 @@
 // printed the page once; it does not end between the preview and the dialog.
 #include "gui_test_support.h"
 
-#include "res/command_ids.h"
-#include "app/main_frame.h"
-#include "view/print_preview.h"
-#include "view/vexlan_view.h"
+#include "core/app/command_ids.h"
+#include "linux/shell/main_frame.h"
+#include "linux/shell/print_preview.h"
+#include "linux/shell/vexlan_view.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,7 +1,7 @@
 // The preview widget and its toolbar (offscreen): the buttons users of a
 // print preview know, their tips, the zoom and page-count steps, and the page
 // being asked for when the preview is shown.
-#include "view/print_preview.h"
+#include "linux/shell/print_preview.h"
 
 #include <QPainter>
 #include <QPrintPreviewWidget>

@@ -3,12 +3,12 @@
 // nothing, command routing, and the About box.
 #include "gui_test_support.h"
 
-#include "app/about_dlg.h"
-#include "res/app_strings.h"
-#include "res/command_ids.h"
-#include "app/main_frame.h"
-#include "app/vexlan_doc.h"
-#include "view/vexlan_view.h"
+#include "linux/shell/about_dlg.h"
+#include "linux/res/app_strings.h"
+#include "core/app/command_ids.h"
+#include "linux/shell/main_frame.h"
+#include "linux/shell/vexlan_doc.h"
+#include "linux/shell/vexlan_view.h"
 
 #include <QAction>
 #include <QBuffer>

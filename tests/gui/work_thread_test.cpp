@@ -1,7 +1,7 @@
 // Work off the GUI thread: the GUI thread's events keep flowing while it
 // runs, the call returns only once it has ended, and what it throws comes
 // back to the caller.
-#include "view/work_thread.h"
+#include "linux/shell/work_thread.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // ends with as many live blocks as it started with and no bad release.
 #pragma once
 
-#include "platform/image_block.h"
+#include "core/dib/image_block.h"
 
 #include <cstddef>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The string table's lookups: fields of the document template string,
 // prompts and tips of commands, the frame caption, unknown ids.
-#include "res/app_strings.h"
+#include "linux/res/app_strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // CAtomicFile: the target changes only on a successful Commit(), never
 // holds a partial file, and no temporary file outlives the object.
-#include "platform/atomic_file.h"
+#include "os/atomic_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

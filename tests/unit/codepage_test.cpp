@@ -1,6 +1,6 @@
 // The code page layer: detection from VEXLAN_CODEPAGE, lead bytes,
 // multibyte-aware searches, the extension test and the conversions.
-#include "platform/codepage.h"
+#include "core/text/codepage.h"
 
 #include <QStringDecoder>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // ParseCommandLine: every option, missing and bad arguments, unknown
 // options, and the combinations that are refused.
-#include "app/command_line.h"
+#include "core/app/command_line.h"
 
 #include <gtest/gtest.h>
 

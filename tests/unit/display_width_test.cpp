@@ -1,8 +1,8 @@
 // Layout length of text-block lines: in UTF-8 each character counts as in
 // code page 936 (or by its East Asian Width when 936 lacks it); in every
 // other code page a line counts its bytes.
-#include "platform/codepage.h"
-#include "platform/display_width.h"
+#include "core/text/codepage.h"
+#include "core/text/display_width.h"
 
 #include <gtest/gtest.h>
 

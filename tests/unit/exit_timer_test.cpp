@@ -1,7 +1,7 @@
 // The exit timer's state table, against a recording timer service: arming,
 // re-arming, disarming, expiries of its own and of foreign timers, and
 // destruction.
-#include "view/exit_timer.h"
+#include "core/app/exit_timer.h"
 
 #include <gtest/gtest.h>
 

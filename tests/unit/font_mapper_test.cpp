@@ -1,7 +1,7 @@
 // CFontMapper on its own: the Windows face substitution table, the faces'
 // Windows metrics, and the cell-height / average-width meaning of a request.
-#include "platform/codepage.h"
-#include "platform/qt/font_mapper.h"
+#include "core/text/codepage.h"
+#include "linux/surface/font_mapper.h"
 
 #include <QRawFont>
 #include <gtest/gtest.h>

@@ -5,17 +5,17 @@
 // page's loader (the same outcomes however many threads decode, a picture
 // that fails only while decoding ending the page at its item) and which
 // JPEG data is kept for a PDF.
-#include "job/image_budget.h"
-#include "job/image_cache.h"
-#include "job/image_item.h"
-#include "job/image_loader.h"
-#include "job/job_reader.h"
-#include "job/packed_file.h"
-#include "job/packed_writer.h"
-#include "job/page_item.h"
-#include "platform/bytes.h"
-#include "platform/image_block.h"
-#include "platform/stored_jpeg.h"
+#include "core/job/image_budget.h"
+#include "core/job/image_cache.h"
+#include "core/job/image_item.h"
+#include "core/job/image_loader.h"
+#include "core/job/job_reader.h"
+#include "core/job/packed_file.h"
+#include "core/job/packed_writer.h"
+#include "core/job/page_item.h"
+#include "core/base/bytes.h"
+#include "core/dib/image_block.h"
+#include "core/dib/stored_jpeg.h"
 
 #include "jpeg_writer.h"
 #include "image_block_books.h"

@@ -1,9 +1,9 @@
 // Tests of the job hand-off: the job path from the name the program was
 // started under, and that the job file is consumed (or kept) whatever the
 // reader found.
-#include "app/job_handoff.h"
-#include "job/job_reader.h"
-#include "platform/bytes.h"
+#include "core/app/job_handoff.h"
+#include "core/job/job_reader.h"
+#include "core/base/bytes.h"
 #include "test_support.h"
 
 #include <filesystem>

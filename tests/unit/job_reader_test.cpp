@@ -4,12 +4,12 @@
 //
 // Image and text-block records here name files that do not exist or have
 // other extensions, so the outcome does not depend on the decoders.
-#include "job/job_reader.h"
-#include "job/load_diagnostics.h"
-#include "job/page_item.h"
-#include "platform/bytes.h"
-#include "platform/codepage.h"
-#include "platform/image_block.h"
+#include "core/job/job_reader.h"
+#include "core/job/load_diagnostics.h"
+#include "core/job/page_item.h"
+#include "core/base/bytes.h"
+#include "core/text/codepage.h"
+#include "core/dib/image_block.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

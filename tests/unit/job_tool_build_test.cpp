@@ -2,7 +2,7 @@
 // no job written), what it only warns about, and what it stores.
 #include "test_support.h"
 
-#include "job/page_item.h"
+#include "core/job/page_item.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Tests of the JPEG decoding component: the JPEG variants it reads, the DIB
 // it delivers (orientation, padding, header, grey table), damaged and
 // hostile input, the size and scan limits, and the CMYK conversion.
-#include "jpgimage/cmyk_to_bgr.h"
-#include "jpgimage/dib_geometry.h"
-#include "jpgimage/jpg_decoder.h"
-#include "jpgimage/jpg_image.h"
-#include "platform/file.h"
-#include "platform/image_block.h"
+#include "core/jpeg/cmyk_to_bgr.h"
+#include "core/jpeg/dib_geometry.h"
+#include "core/jpeg/jpg_decoder.h"
+#include "core/jpeg/jpg_image.h"
+#include "os/file.h"
+#include "core/dib/image_block.h"
 
 #include "jpeg_writer.h"
 #include "image_block_books.h"

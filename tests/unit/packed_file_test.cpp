@@ -6,10 +6,10 @@
 #include "array_alloc_counter.h"
 #include "test_support.h"
 
-#include "job/packed_file.h"
-#include "job/packed_writer.h"
-#include "platform/file.h"
-#include "zzlib/zzlib.h"
+#include "core/job/packed_file.h"
+#include "core/job/packed_writer.h"
+#include "os/file.h"
+#include "core/zzlib/zzlib.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,8 +1,8 @@
 // Page item records: decoding of every field from a hand-built 308-byte
 // record, encoding over the kept bytes, and the release of loaded data by
 // FreePageItems.
-#include "job/page_item.h"
-#include "platform/image_block.h"
+#include "core/job/page_item.h"
+#include "core/dib/image_block.h"
 
 #include <gtest/gtest.h>
 

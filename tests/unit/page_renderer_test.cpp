@@ -1,12 +1,12 @@
 // The page renderer on the trace surface: every call and every number the
 // page produces, for each item type, the skips, the failure paths and
 // hostile rectangles.
-#include "job/page_item.h"
-#include "platform/codepage.h"
-#include "platform/image_block.h"
-#include "platform/json_quote.h"
-#include "platform/trace_dc.h"
-#include "view/page_renderer.h"
+#include "core/job/page_item.h"
+#include "core/text/codepage.h"
+#include "core/dib/image_block.h"
+#include "core/text/json_quote.h"
+#include "core/render/trace_dc.h"
+#include "core/render/page_renderer.h"
 
 #include <gtest/gtest.h>
 

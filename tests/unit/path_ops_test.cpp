@@ -1,8 +1,8 @@
 // Path operations: the backslash rules (drive roots, UNC prefixes, dots in
 // directory names), the same rules on '/' paths, and multibyte-aware
 // searches in GBK, where a double-byte character may end in 0x5C.
-#include "app/path_ops.h"
-#include "platform/codepage.h"
+#include "core/app/path_ops.h"
+#include "core/text/codepage.h"
 
 #include <gtest/gtest.h>
 

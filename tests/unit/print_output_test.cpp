@@ -2,8 +2,8 @@
 // a PDF page file that is complete or absent (the file size limit stands in
 // for a full disk).
 #include "test_support.h"
-#include "view/cups_job_options.h"
-#include "view/pdf_page.h"
+#include "linux/print/cups_job_options.h"
+#include "linux/pdf/pdf_page.h"
 
 #include <QPainter>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
 // Which printer a pass uses: named queue, default queue, the PDF stand-in,
 // or none (with the messages the user sees), also when the scheduler cannot
 // be reached.
-#include "view/printer_choice.h"
+#include "linux/print/printer_choice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // FitRectAspect: fitted and centred rectangles, margins, refusals that leave
 // the rectangle alone, and hostile 32-bit values that must not overflow.
-#include "view/rect_fit.h"
+#include "core/render/rect_fit.h"
 
 #include <gtest/gtest.h>
 

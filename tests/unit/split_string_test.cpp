@@ -1,6 +1,6 @@
 // SplitString: trimming of the whole text, empty pieces, multi-byte
 // delimiters, the optional result array.
-#include "util/split_string.h"
+#include "core/text/split_string.h"
 
 #include <gtest/gtest.h>
 

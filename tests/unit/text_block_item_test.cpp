@@ -4,10 +4,10 @@
 #include "array_alloc_counter.h"
 #include "test_support.h"
 
-#include "job/packed_writer.h"
-#include "job/text_block_item.h"
-#include "platform/codepage.h"
-#include "util/split_string.h"
+#include "core/job/packed_writer.h"
+#include "core/job/text_block_item.h"
+#include "core/text/codepage.h"
+#include "core/text/split_string.h"
 
 #include <gtest/gtest.h>
 

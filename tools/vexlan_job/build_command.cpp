@@ -14,8 +14,8 @@
 #include "commands.h"
 #include "job_from_json.h"
 
-#include "platform/codepage.h"
-#include "platform/console_text.h"
+#include "core/text/codepage.h"
+#include "os/console_text.h"
 
 #include <QByteArray>
 #include <cstdio>

@@ -2,10 +2,10 @@
 // item, strings converted to the job's code page.
 #include "item_from_json.h"
 
-#include "job/load_diagnostics.h"
-#include "platform/codepage.h"
-#include "platform/file_problem.h"
-#include "platform/json_quote.h"
+#include "core/job/load_diagnostics.h"
+#include "core/text/codepage.h"
+#include "os/file_problem.h"
+#include "core/text/json_quote.h"
 
 #include <QJsonArray>
 #include <QJsonValue>

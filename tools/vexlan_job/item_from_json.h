@@ -4,7 +4,7 @@
 // code page cannot hold, and paths that will not load.
 #pragma once
 
-#include "job/page_item.h"
+#include "core/job/page_item.h"
 
 #include <QJsonObject>
 

@@ -2,10 +2,10 @@
 // form) checked item by item and encoded as the bytes of a job file.
 #include "job_from_json.h"
 
-#include "job/job_reader.h"
-#include "job/page_item.h"
-#include "platform/bytes.h"
-#include "platform/json_quote.h"
+#include "core/job/job_reader.h"
+#include "core/job/page_item.h"
+#include "core/base/bytes.h"
+#include "core/text/json_quote.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

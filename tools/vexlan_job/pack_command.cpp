@@ -2,9 +2,9 @@
 // ".bin") and back.
 #include "commands.h"
 
-#include "job/packed_file.h"
-#include "job/packed_writer.h"
-#include "platform/atomic_file.h"
+#include "core/job/packed_file.h"
+#include "core/job/packed_writer.h"
+#include "os/atomic_file.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,0 +1,102 @@
+// Sending one page to a printer (see print_pass.h).
+#include "linux/print/print_pass.h"
+
+#include "linux/res/app_strings.h"
+#include "linux/print/cups_job_options.h"
+#include "linux/print/cups_scheduler.h"
+#include "linux/print/cups_submit.h"
+#include "linux/surface/page_painter.h"
+#include "linux/print/page_setup.h"
+#include "linux/pdf/pdf_page.h"
+#include "linux/print/printer_choice.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+namespace vexlan {
+
+namespace {
+
+// The user's text for a job the scheduler did not take: the queue and
+// CUPS's reason, in the program's language.
+QString FailureText(const QString& queue, const SubmitFailure& failure)
+{
+    const QString reason = QString::fromStdString(failure.reason);
+    switch (failure.kind) {
+    case SubmitFailure::Unreachable:
+        return QString::fromUtf8(kSchedulerUnreachableText).arg(QString::fromStdString(SchedulerAddress()), reason);
+    case SubmitFailure::Rejecting:
+        return QString::fromUtf8(kQueueRejectsJobsText).arg(queue, reason);
+    case SubmitFailure::Gone:
+        return QString::fromUtf8(kQueueGoneText).arg(queue, reason);
+    case SubmitFailure::Refused:
+    case SubmitFailure::Local:
+        break;
+    }
+    return QString::fromUtf8(kQueueRefusedJobText).arg(queue, reason);
+}
+
+} // namespace
+
+bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure)
+{
+    const PdfPageSetup setup = PdfPageSetupOf(printer);
+    // A printer with an output file (the print dialog's file printer) gets
+    // the PDF itself.
+    if (!printer.outputFileName().isEmpty()) {
+        if (WritePdfPage(printer.outputFileName(), setup, drawPage, failure.line))
+            return true;
+        failure.text = failure.line;
+        return false;
+    }
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        failure.line = failure.text = QStringLiteral("no printer and no output file");
+        return false;
+    }
+    // A CUPS queue: the page is spooled as a PDF in a private directory and
+    // submitted, so that the scheduler's answer is known.
+    const QString queue = printer.printerName();
+    const QString failed = QStringLiteral("printing on \"%1\" failed: ").arg(queue);
+    const QTemporaryDir spoolDir;
+    if (!spoolDir.isValid()) {
+        failure.line = failed + QStringLiteral("cannot create a spool directory: ") + spoolDir.errorString();
+        failure.text = failure.line;
+        return false;
+    }
+    const QString spool = spoolDir.filePath(QStringLiteral("page.pdf"));
+    if (!WritePdfPage(spool, setup, drawPage, failure.line)) {
+        failure.line.prepend(failed);
+        failure.text = failure.line;
+        return false;
+    }
+    SubmitFailure submit;
+    if (!SubmitPdfToQueue(queue.toStdString(), QFile::encodeName(spool).toStdString(), CupsJobOptionsOf(printer),
+                          submit)) {
+        failure.line = QString::fromStdString(submit.line);
+        failure.text = submit.kind == SubmitFailure::Local ? failure.line : FailureText(queue, submit);
+        return false;
+    }
+    return true;
+}
+
+bool PrintPageDirect(const CPageItemArray& items, const QString& printerName, QString& error)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    const PrinterChoice choice = SelectPrinter(printer, printerName, false);
+    if (choice.kind == PrinterChoice::None) {
+        error = choice.error;
+        return false;
+    }
+    UseDefaultPage(printer);
+    printer.setDocName(QGuiApplication::applicationDisplayName());
+    PrintFailure failure;
+    if (PrintOnePage(printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure))
+        return true;
+    error = failure.line;
+    return false;
+}
+
+} // namespace vexlan

@@ -1,0 +1,37 @@
+// One page sent to a printer: draw it into a PDF, then hand that to the
+// printer's file or CUPS queue and check the outcome. Used by the view's
+// print pass and by the window-less --print.
+#pragma once
+
+#include "core/job/page_item.h"
+
+#include <QString>
+
+#include <functional>
+
+class QPainter;
+class QPrinter;
+
+namespace vexlan {
+
+// Why a page did not reach its printer.
+struct PrintFailure {
+    QString line;  // one line for stderr, naming the file or queue and the reason
+    QString text;  // the same for the user, in Chinese around CUPS's own words
+};
+
+// Calls `drawPage` once with a painter on a PDF page laid out as `printer`
+// lays out its page, then delivers that page: into the printer's output
+// file (complete or absent), or to its CUPS queue, whose answer is checked.
+// Returns false with `failure` set when no output file is given for a PDF
+// printer, the file cannot be written, or the scheduler refuses the job or
+// cannot be reached.
+bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure);
+
+// The window-less print: the page of `items` on the queue `printerName`
+// (empty: the default queue), without a dialog. Fails with `error` when the
+// queue does not exist, when no queue is installed, or when the job cannot
+// be started.
+bool PrintPageDirect(const CPageItemArray& items, const QString& printerName, QString& error);
+
+} // namespace vexlan

@@ -1,0 +1,114 @@
+// File classes over stdio.
+#include "os/file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexlan {
+
+std::FILE* OpenRegularFile(const std::string& path)
+{
+    // A quick look first, so that a device is not even opened (opening one
+    // can have effects of its own); the check that counts is the fstat on
+    // the descriptor, which is the file that will be read whatever was
+    // renamed meanwhile. O_NONBLOCK makes opening a FIFO return at once
+    // instead of waiting for a writer.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return nullptr;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE* f = fdopen(fd, "rb");
+    if (f == nullptr)
+        close(fd);
+    return f;
+}
+
+CFile::~CFile()
+{
+    if (m_file != nullptr)
+        std::fclose(m_file);
+}
+
+bool CFile::Open(const std::string& path, UINT /*flags*/)
+{
+    Close();
+    // Text and binary mode read the same bytes here; CStdioFile does the
+    // line-end handling itself.
+    m_file = OpenRegularFile(path);
+    return m_file != nullptr;
+}
+
+UINT CFile::Read(void* buffer, UINT count)
+{
+    if (m_file == nullptr || buffer == nullptr || count == 0)
+        return 0;
+    return static_cast<UINT>(std::fread(buffer, 1, count, m_file));
+}
+
+uint64_t CFile::GetLength() const
+{
+    if (m_file == nullptr)
+        return 0;
+    struct stat st {};
+    if (fstat(fileno(m_file), &st) != 0 || st.st_size < 0)
+        return 0;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+uint64_t CFile::GetPosition() const
+{
+    if (m_file == nullptr)
+        return 0;
+    long pos = std::ftell(m_file);
+    return pos < 0 ? 0 : static_cast<uint64_t>(pos);
+}
+
+void CFile::Close()
+{
+    if (m_file != nullptr) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+}
+
+bool CStdioFile::ReadString(std::string& line)
+{
+    line.clear();
+    if (m_file == nullptr)
+        return false;
+    bool any = false;
+    int c;
+    while ((c = getc_unlocked(m_file)) != EOF) {
+        any = true;
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return true;
+        }
+        line.push_back(static_cast<char>(c));
+    }
+    return any;
+}
+
+UINT CMemFile::Read(void* buffer, UINT count)
+{
+    if (buffer == nullptr || m_data == nullptr || m_pos >= m_length)
+        return 0;
+    uint64_t n = std::min<uint64_t>(count, m_length - m_pos);
+    std::memcpy(buffer, m_data + m_pos, static_cast<std::size_t>(n));
+    m_pos += n;
+    return static_cast<UINT>(n);
+}
+
+} // namespace vexlan

@@ -1,0 +1,57 @@
+// Reasons a file cannot be read (see file_problem.h).
+#include "os/file_problem.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexlan {
+
+std::string ErrnoReason(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return "no such file";
+    case EACCES:
+    case EPERM:
+        return "permission denied";
+    case EISDIR:
+        return "not a regular file";
+    case ELOOP:
+        return "too many symbolic links";
+    default:
+        return SystemErrorText(err);
+    }
+}
+
+std::string SystemErrorText(int err)
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    if (c == static_cast<locale_t>(nullptr))
+        return "error " + std::to_string(err);
+    return strerror_l(err, c);
+}
+
+std::string FileProblem(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return ErrnoReason(errno);
+    // Checked before opening, so that a device is not even opened; a FIFO
+    // swapped in meanwhile opens at once (O_NONBLOCK), and fstat on the
+    // descriptor then refuses it.
+    if (!S_ISREG(st.st_mode))
+        return "not a regular file";
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return ErrnoReason(errno);
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    close(fd);
+    return regular ? std::string() : "not a regular file";
+}
+
+} // namespace vexlan
