@@ -10,11 +10,34 @@
 
 #include "core/base/wintypes.h"
 
+#include <compare>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace vexlan {
+
+// Which file an open stream reads, as the file system tells it: equal values
+// are the same file with the same size and change times.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t mtimeSec = 0;
+    int64_t mtimeNsec = 0;
+    int64_t ctimeSec = 0;
+    int64_t ctimeNsec = 0;
+
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
+// The identity of the file `f` has open, whatever its path names by now;
+// false when the system cannot tell.
+bool OpenFileIdentity(std::FILE* f, FileIdentity& id);
+
+// The size in bytes of the file `f` has open, whatever the stream's
+// position; 0 when the system cannot tell.
+uint64_t OpenFileSize(std::FILE* f);
 
 // Opens `path` for binary reading when it names a regular file, following
 // links. Never blocks: a FIFO, device, directory or socket is refused before

@@ -4,7 +4,9 @@
 #include "core/app/path_ops.h"
 #include "core/job/job_reader.h"
 #include "os/file.h"
+#include "os/file_entry.h"
 #include "os/file_problem.h"
+#include "os/process.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,15 +16,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
-#include <sys/auxv.h>
-#include <sys/random.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vexlan {
 namespace {
-
-constexpr char kSelfExe[] = "/proc/self/exe";
 
 // `name` inside `dir`; `name` alone when `dir` is empty.
 std::string JoinDir(const std::string& dir, std::string_view name)
@@ -36,44 +32,7 @@ std::string JoinDir(const std::string& dir, std::string_view name)
     return out;
 }
 
-bool IsExecutableFile(const std::string& path)
-{
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// True when both paths, links followed, are the same file.
-bool SameFile(const std::string& a, const char* b)
-{
-    struct stat sa {}, sb {};
-    return stat(a.c_str(), &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
-// The working directory, or empty when it cannot be had (relative names are
-// then used as they stand).
-std::string CurrentDir()
-{
-    char* dir = getcwd(nullptr, 0);
-    if (dir == nullptr)
-        return std::string();
-    std::string out(dir);
-    std::free(dir);
-    return out;
-}
-
 } // namespace
-
-std::string ExecutablePath()
-{
-    // The platform's 260-byte limit does not apply here; a path of any
-    // length that readlink can return is used.
-    char buf[4096];
-    const ssize_t n = readlink(kSelfExe, buf, sizeof buf);
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf)
-        return std::string();
-    return std::string(buf, static_cast<std::size_t>(n));
-}
 
 std::string StartedName(const char* argv0, const char* pathEnv, const std::string& cwd)
 {
@@ -116,7 +75,7 @@ std::string StartedExecutablePath(const char* argv0, const char* pathEnv, const 
         execFn == nullptr || *execFn == '\0' ? std::string() : *execFn == '/' ? execFn : JoinDir(cwd, execFn),
         StartedName(argv0, pathEnv, cwd)};
     for (const std::string& started : names) {
-        if (!started.empty() && SameFile(started, kSelfExe))
+        if (!started.empty() && IsRunningExecutable(started))
             return started;
     }
     return ExecutablePath();
@@ -135,10 +94,9 @@ std::string ResolveJobPath(const std::string& given, const char* argv0)
 {
     if (!given.empty())
         return given;
-    const auto execFn = reinterpret_cast<const char*>(getauxval(AT_EXECFN));
-    const std::string exe = argv0 == nullptr
-                                ? ExecutablePath()
-                                : StartedExecutablePath(argv0, std::getenv("PATH"), CurrentDir(), execFn);
+    const std::string exe = argv0 == nullptr ? ExecutablePath()
+                                             : StartedExecutablePath(argv0, std::getenv("PATH"), CurrentDirectory(),
+                                                                     ExecutedPath().c_str());
     return JobPathForExecutable(exe);
 }
 
@@ -150,11 +108,11 @@ std::string ClaimedJobName(const std::string& jobPath)
     // within the file system's 255 bytes, tells what a leftover was.
     const std::string base = jobPath.substr(start, std::min<std::size_t>(jobPath.size() - start, 160));
     uint64_t nonce = 0;
-    if (getrandom(&nonce, sizeof nonce, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof nonce))
+    if (!RandomBytes(&nonce, sizeof nonce))
         nonce = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     static std::atomic<unsigned> serial{0};
     char tail[80];
-    std::snprintf(tail, sizeof tail, ".%ld.%u.%016llx.claimed", static_cast<long>(getpid()), serial++,
+    std::snprintf(tail, sizeof tail, ".%ld.%u.%016llx.claimed", ProcessId(), serial++,
                   static_cast<unsigned long long>(nonce));
     return jobPath.substr(0, start) + "." + base + tail;
 }
@@ -178,21 +136,20 @@ bool HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
     // not on the file, so a read-only job goes too.
     std::string readFrom = jobPath;
     int notDeleted = 0; // errno of a job that stays
-    struct stat st {};
-    if (!keepJob && lstat(jobPath.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
+    if (!keepJob && IsFileOrLink(jobPath)) {
         const std::string claimed = ClaimedJobName(jobPath);
-        if (rename(jobPath.c_str(), claimed.c_str()) == 0) {
+        if (const int err = RenameEntry(jobPath, claimed); err == 0) {
             // A node swapped in between the look and the rename goes back.
-            if (lstat(claimed.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+            if (IsFileOrLink(claimed))
                 readFrom = claimed;
             else
-                rename(claimed.c_str(), jobPath.c_str());
-        } else if (errno == ENOENT) {
+                RenameEntry(claimed, jobPath);
+        } else if (err == ENOENT) {
             // Another instance claimed it first.
             ReadPrintJob(nullptr, jobPath, ErrnoReason(ENOENT), list, diagnostics);
             return false;
         } else {
-            notDeleted = errno;
+            notDeleted = err;
         }
     }
     std::FILE* f = OpenRegularFile(readFrom);
@@ -200,9 +157,10 @@ bool HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
     // The claimed name goes as soon as the job is open: it is read through
     // the open stream, so a run that ends while reading leaves nothing
     // behind (and nothing that a later start would read again).
-    const bool claimedStays = readFrom != jobPath && unlink(readFrom.c_str()) != 0;
+    const int removeError = readFrom != jobPath ? RemoveEntry(readFrom) : 0;
+    const bool claimedStays = removeError != 0;
     if (claimedStays)
-        notDeleted = errno;
+        notDeleted = removeError;
     ReadPrintJob(f, jobPath, why, list, diagnostics);
     if (notDeleted != 0 && diagnostics != nullptr)
         diagnostics->Add(LoadWarning::kWholeJob,

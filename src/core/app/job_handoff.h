@@ -13,14 +13,11 @@
 
 #include "core/job/load_diagnostics.h"
 #include "core/job/page_item.h"
+#include "os/process.h" // ExecutablePath, the last resort of the started name
 
 #include <string>
 
 namespace vexlan {
-
-// The running executable's full path (from /proc/self/exe, links resolved),
-// or empty when it cannot be had.
-std::string ExecutablePath();
 
 // The name the program was started under, as the shell found it: `argv0`
 // when it holds a '/' (joined to `cwd` when relative), else the first
@@ -32,7 +29,7 @@ std::string StartedName(const char* argv0, const char* pathEnv, const std::strin
 // The executable path the job is found beside: the first of `execFn` (the
 // path execve received, joined to `cwd` when relative; null or empty: none)
 // and StartedName that names the running executable (same device and inode
-// as /proc/self/exe, links followed), else ExecutablePath().
+// as the running executable, links followed), else ExecutablePath().
 std::string StartedExecutablePath(const char* argv0, const char* pathEnv, const std::string& cwd,
                                   const char* execFn = nullptr);
 

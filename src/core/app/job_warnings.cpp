@@ -1,7 +1,7 @@
 // Printing the job's warnings and the status they give (see job_warnings.h).
 #include "core/app/job_warnings.h"
 
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 
 namespace vexlan {
 

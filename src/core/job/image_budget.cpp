@@ -2,25 +2,16 @@
 #include "core/job/image_budget.h"
 
 #include "core/dib/image_block.h"
+#include "os/memory.h"
 
 #include <algorithm>
 #include <atomic>
-#include <unistd.h>
 
 namespace vexlan {
 namespace {
 
 std::atomic<uint64_t> g_budgetSet{0};
 std::atomic<uint64_t> g_countedBytes{0};
-
-uint64_t PhysicalMemory()
-{
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return 0;
-    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
-}
 
 } // namespace
 
@@ -36,7 +27,7 @@ uint64_t PageImageBudget()
     const uint64_t set = g_budgetSet.load(std::memory_order_relaxed);
     if (set != 0)
         return set;
-    static const uint64_t byMachine = PageImageBudgetFor(PhysicalMemory());
+    static const uint64_t byMachine = PageImageBudgetFor(PhysicalMemoryBytes());
     return byMachine;
 }
 

@@ -4,7 +4,6 @@
 #include "core/dib/image_block.h"
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace vexlan {
 
@@ -12,18 +11,10 @@ bool CIdentifiedFile::Open(const std::string& path, UINT flags)
 {
     if (!CFile::Open(path, flags))
         return false;
-    struct stat st {};
-    if (fstat(fileno(m_file), &st) != 0) {
+    if (!OpenFileIdentity(m_file, m_key.file)) {
         Close();
         return false;
     }
-    m_key.device = static_cast<uint64_t>(st.st_dev);
-    m_key.inode = static_cast<uint64_t>(st.st_ino);
-    m_key.size = static_cast<int64_t>(st.st_size);
-    m_key.mtimeSec = static_cast<int64_t>(st.st_mtim.tv_sec);
-    m_key.mtimeNsec = static_cast<int64_t>(st.st_mtim.tv_nsec);
-    m_key.ctimeSec = static_cast<int64_t>(st.st_ctim.tv_sec);
-    m_key.ctimeNsec = static_cast<int64_t>(st.st_ctim.tv_nsec);
     return true;
 }
 

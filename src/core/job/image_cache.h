@@ -22,13 +22,7 @@ namespace vexlan {
 // Which file was read, and how: the same bytes read as a JPEG and as a
 // packed file are different pictures.
 struct ImageFileKey {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    int64_t size = 0;
-    int64_t mtimeSec = 0;
-    int64_t mtimeNsec = 0;
-    int64_t ctimeSec = 0;
-    int64_t ctimeNsec = 0;
+    FileIdentity file;
     bool packed = false;
 
     auto operator<=>(const ImageFileKey&) const = default;

@@ -15,8 +15,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vexlan {
 namespace {
@@ -163,11 +161,8 @@ void CompleteImages(CImageLoader& images, const std::vector<PendingImage>& pendi
 // count is too small. They are never read; only their number is looked up.
 uint64_t BytesAfterRecords(std::FILE* f, int32_t count)
 {
-    struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || st.st_size < 0)
-        return 0;
     const uint64_t end = JOB_HEADER_SIZE + static_cast<uint64_t>(count) * record::kSize;
-    const auto size = static_cast<uint64_t>(st.st_size);
+    const uint64_t size = OpenFileSize(f);
     return size > end ? size - end : 0;
 }
 

@@ -1,20 +1,29 @@
 // Code page detection, lead bytes, multibyte-aware searches, conversions.
 #include "core/text/codepage.h"
 
+#include "os/charset.h"
+
 #include <atomic>
-#include <cerrno>
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <iconv.h>
-#include <langinfo.h>
 #include <memory>
-#include <strings.h>
+#include <optional>
 
 namespace vexlan {
 namespace {
 
 std::atomic<int> g_codePage{0};
+
+// True when two character-set names are the same but for ASCII case.
+bool SameAsciiName(const char* a, const char* b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    while (*a != '\0' && lower(*a) == lower(*b)) {
+        ++a;
+        ++b;
+    }
+    return lower(*a) == lower(*b);
+}
 
 // The iconv name for a code page, or nullptr for UTF-8 (handled directly).
 const char* IconvName(int codePage)
@@ -32,14 +41,12 @@ const char* IconvName(int codePage)
 // The code page of a character-set name, or 0 for a name not listed here.
 int CodePageFromName(const char* cs)
 {
-    if (strcasecmp(cs, "GBK") == 0 || strcasecmp(cs, "GB2312") == 0 ||
-        strcasecmp(cs, "GB18030") == 0 || strcasecmp(cs, "CP936") == 0 ||
-        strcasecmp(cs, "EUC-CN") == 0)
+    const auto is = [cs](const char* name) { return SameAsciiName(cs, name); };
+    if (is("GBK") || is("GB2312") || is("GB18030") || is("CP936") || is("EUC-CN"))
         return CP_GBK;
-    if (strcasecmp(cs, "UTF-8") == 0 || strcasecmp(cs, "utf8") == 0 ||
-        strcasecmp(cs, "ANSI_X3.4-1968") == 0 || strcasecmp(cs, "ASCII") == 0)
+    if (is("UTF-8") || is("utf8") || is("ANSI_X3.4-1968") || is("ASCII"))
         return CP_UTF8; // the plain C locale counts as UTF-8
-    if (strcasecmp(cs, "CP1252") == 0 || strcasecmp(cs, "WINDOWS-1252") == 0)
+    if (is("CP1252") || is("WINDOWS-1252"))
         return CP_SINGLE_BYTE;
     return 0;
 }
@@ -79,28 +86,29 @@ void Utf8Pieces(std::string_view bytes, const PieceSink& piece)
         piece(bytes.substr(from));
 }
 
-// Converts `in` with iconv, handing the output to `piece` a buffer at a
-// time (whole characters: iconv writes no part of one) until it returns
-// false. Bytes that do not convert become `bad`. Without a converter (a
-// system without iconv's tables) the bytes are taken as UTF-8.
+// Converts `in` with the system's converter, handing the output to `piece`
+// a buffer at a time (whole characters: the converter writes no part of
+// one) until it returns false. Bytes that do not convert become `bad`.
+// Without a converter (a system without its tables) the bytes are taken as
+// UTF-8.
 void ConvertPieces(std::string_view in, const char* from, const char* to, const char* bad, const PieceSink& piece)
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    CharsetConverter conv(to, from);
+    if (!conv.IsOpen()) {
         Utf8Pieces(in, piece);
         return;
     }
-    char* src = const_cast<char*>(in.data());
+    const char* src = in.data();
     std::size_t srcLeft = in.size();
     char buf[1024];
     while (srcLeft > 0) {
         char* dst = buf;
         std::size_t dstLeft = sizeof buf;
-        std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        const CharsetConverter::Result r = conv.Convert(src, srcLeft, dst, dstLeft);
         if (dst != buf && !piece(std::string_view(buf, static_cast<std::size_t>(dst - buf))))
             break;
-        if (r == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG)
+        if (r != CharsetConverter::Result::kDone) {
+            if (r == CharsetConverter::Result::kOutputFull)
                 continue;
             // Invalid or incomplete sequence, or a character the target
             // cannot hold: replace it and go on. From UTF-8 a well-formed
@@ -114,21 +122,21 @@ void ConvertPieces(std::string_view in, const char* from, const char* to, const 
                 break;
             src += skip;
             srcLeft -= skip;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            conv.Reset();
         }
     }
-    iconv_close(cd);
 }
 
-// Code page 936 to Unicode through a table that iconv fills once with its
-// own conversion of every single byte and of every pair after a lead byte:
-// the same result as converting through iconv (its GBK is stateless and
-// looks at no more than two bytes), many times faster on long texts.
+// Code page 936 to Unicode through a table that the system's converter
+// fills once with its own conversion of every single byte and of every pair
+// after a lead byte: the same result as converting through it (its GBK is
+// stateless and looks at no more than two bytes), many times faster on long
+// texts.
 class GbkTable {
 public:
     static constexpr char32_t kNone = 0xFFFFFFFF;
 
-    // The table, or null when iconv cannot convert code page 936.
+    // The table, or null when the system cannot convert code page 936.
     static const GbkTable* Get()
     {
         static const std::unique_ptr<GbkTable> table = Make();
@@ -140,18 +148,18 @@ public:
 private:
     static std::unique_ptr<GbkTable> Make()
     {
-        iconv_t cd = iconv_open("UTF-32LE", "CP936");
-        if (cd == reinterpret_cast<iconv_t>(-1))
+        CharsetConverter conv("UTF-32LE", "CP936");
+        if (!conv.IsOpen())
             return nullptr;
         // One character from all of `n` bytes, or kNone.
-        const auto one = [cd](unsigned char b0, unsigned char b1, std::size_t n) {
-            char in[2] = {static_cast<char>(b0), static_cast<char>(b1)};
+        const auto one = [&conv](unsigned char b0, unsigned char b1, std::size_t n) {
+            const char in[2] = {static_cast<char>(b0), static_cast<char>(b1)};
             unsigned char out[8];
-            char* src = in;
+            const char* src = in;
             char* dst = reinterpret_cast<char*>(out);
             std::size_t left = n, room = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &src, &left, &dst, &room) == static_cast<std::size_t>(-1) || left != 0 || room != 4)
+            conv.Reset();
+            if (conv.Convert(src, left, dst, room) != CharsetConverter::Result::kDone || left != 0 || room != 4)
                 return kNone;
             return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | uint32_t(out[3]) << 24);
         };
@@ -162,7 +170,6 @@ private:
             for (unsigned trail = 0; trail < 256; ++trail)
                 t->m_pairs[(lead - 0x81u) * 256u + trail] =
                     one(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail), 2);
-        iconv_close(cd);
         return t;
     }
 
@@ -297,8 +304,7 @@ int DetectAnsiCodePage()
         const int cp = CodePageFromSetting(env);
         return cp != 0 ? cp : CP_SINGLE_BYTE;
     }
-    std::setlocale(LC_ALL, "");
-    return CodePageFromCharset(nl_langinfo(CODESET));
+    return CodePageFromCharset(AdoptEnvironmentLocale().c_str());
 }
 
 int AnsiCodePage()
@@ -421,31 +427,24 @@ std::size_t CodePageCharBytes(const char* utf8, std::size_t len, int codePage)
     // callers ask character by character.
     struct Converter {
         int codePage = 0;
-        iconv_t cd = reinterpret_cast<iconv_t>(-1);
-        ~Converter() { Close(); }
-        void Close()
-        {
-            if (cd != reinterpret_cast<iconv_t>(-1))
-                iconv_close(cd);
-            cd = reinterpret_cast<iconv_t>(-1);
-        }
+        std::optional<CharsetConverter> cd;
     };
     thread_local Converter conv;
     if (conv.codePage != codePage) {
-        conv.Close();
-        conv.cd = iconv_open(IconvName(codePage), "UTF-8");
+        conv.cd.reset();
+        conv.cd.emplace(IconvName(codePage), "UTF-8");
         conv.codePage = codePage;
     }
-    if (conv.cd == reinterpret_cast<iconv_t>(-1))
+    if (!conv.cd->IsOpen())
         return 0;
     char out[8];
-    char* src = const_cast<char*>(utf8);
+    const char* src = utf8;
     std::size_t srcLeft = len;
     char* dst = out;
     std::size_t dstLeft = sizeof out;
-    const std::size_t r = iconv(conv.cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
-    if (r == static_cast<std::size_t>(-1) || srcLeft != 0)
+    const CharsetConverter::Result r = conv.cd->Convert(src, srcLeft, dst, dstLeft);
+    conv.cd->Reset();
+    if (r != CharsetConverter::Result::kDone || srcLeft != 0)
         return 0;
     return sizeof out - dstLeft;
 }

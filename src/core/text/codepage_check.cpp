@@ -2,24 +2,25 @@
 #include "core/text/codepage_check.h"
 
 #include "core/text/codepage.h"
+#include "os/charset.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <iconv.h>
 #include <memory>
 
 namespace vexlan {
 namespace {
 
-// Which single bytes and which lead/trail pairs iconv converts to a
-// character: the same question, asked of the same converter, as the
-// conversion's own table, so the two never disagree. Built once, on the
-// first text that is not plain ASCII.
+// Which single bytes and which lead/trail pairs the system's converter
+// turns into a character: the same question, asked of the same converter,
+// as the conversion's own table, so the two never disagree. Built once, on
+// the first text that is not plain ASCII.
 class Charset {
 public:
-    // The table for a code page with an iconv name, or null when iconv has
-    // no such converter (the conversion then takes the bytes as UTF-8).
+    // The table for a code page with a converter name, or null when the
+    // system has no such converter (the conversion then takes the bytes as
+    // UTF-8).
     static const Charset* Get(int codePage)
     {
         static const std::unique_ptr<Charset> gbk = Make("CP936", true);
@@ -32,18 +33,18 @@ public:
 private:
     static std::unique_ptr<Charset> Make(const char* name, bool pairs)
     {
-        iconv_t cd = iconv_open("UTF-32LE", name);
-        if (cd == reinterpret_cast<iconv_t>(-1))
+        CharsetConverter conv("UTF-32LE", name);
+        if (!conv.IsOpen())
             return nullptr;
         // Whether all `n` bytes make exactly one character.
-        const auto one = [cd](unsigned char b0, unsigned char b1, std::size_t n) {
-            char in[2] = {static_cast<char>(b0), static_cast<char>(b1)};
+        const auto one = [&conv](unsigned char b0, unsigned char b1, std::size_t n) {
+            const char in[2] = {static_cast<char>(b0), static_cast<char>(b1)};
             char out[8];
-            char* src = in;
+            const char* src = in;
             char* dst = out;
             std::size_t left = n, room = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            return iconv(cd, &src, &left, &dst, &room) != static_cast<std::size_t>(-1) && left == 0 && room == 4;
+            conv.Reset();
+            return conv.Convert(src, left, dst, room) == CharsetConverter::Result::kDone && left == 0 && room == 4;
         };
         auto t = std::make_unique<Charset>();
         for (unsigned b = 0; b < 256; ++b)
@@ -52,7 +53,6 @@ private:
             for (unsigned trail = 0; trail < 256; ++trail)
                 t->m_pairs[(lead - 0x81u) * 256u + trail] =
                     one(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail), 2);
-        iconv_close(cd);
         return t;
     }
 

@@ -10,7 +10,7 @@
 
 #include "linux/headless/png_output.h"
 #include "os/atomic_file.h"
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 #include "core/render/trace_dc.h"
 #include "linux/surface/page_painter.h"
 #include "core/render/page_renderer.h"

@@ -3,7 +3,7 @@
 
 #include "core/app/job_warnings.h"
 #include "core/text/codepage.h"
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 #include "linux/surface/font_mapper.h"
 
 #include <cstring>

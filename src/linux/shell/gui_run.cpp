@@ -6,7 +6,7 @@
 #include "core/app/job_handoff.h"
 #include "linux/shell/qt_startup.h"
 #include "linux/shell/vexlan_app.h"
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 
 #include <QApplication>
 

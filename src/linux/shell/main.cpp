@@ -10,7 +10,7 @@
 #include "core/job/item_json.h"
 #include "core/job/page_item.h"
 #include "core/text/codepage.h"
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 #include "linux/print/page_setup.h"
 #include "linux/print/printer_choice.h"
 

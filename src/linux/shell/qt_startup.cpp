@@ -1,7 +1,7 @@
 // Qt start-up checks and message filtering (see qt_startup.h).
 #include "linux/shell/qt_startup.h"
 
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -10,7 +10,7 @@
 #include "linux/shell/main_frame.h"
 #include "linux/shell/vexlan_doc.h"
 #include "core/job/page_item.h"
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 #include "linux/print/print_pass.h"
 #include "linux/shell/vexlan_view.h"
 

@@ -8,7 +8,7 @@
 // the two.
 #include "linux/shell/vexlan_view.h"
 
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 #include "linux/res/app_strings.h"
 #include "core/app/command_ids.h"
 #include "linux/shell/command_event.h"

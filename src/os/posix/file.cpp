@@ -34,6 +34,29 @@ std::FILE* OpenRegularFile(const std::string& path)
     return f;
 }
 
+bool OpenFileIdentity(std::FILE* f, FileIdentity& id)
+{
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0)
+        return false;
+    id.device = static_cast<uint64_t>(st.st_dev);
+    id.inode = static_cast<uint64_t>(st.st_ino);
+    id.size = static_cast<int64_t>(st.st_size);
+    id.mtimeSec = static_cast<int64_t>(st.st_mtim.tv_sec);
+    id.mtimeNsec = static_cast<int64_t>(st.st_mtim.tv_nsec);
+    id.ctimeSec = static_cast<int64_t>(st.st_ctim.tv_sec);
+    id.ctimeNsec = static_cast<int64_t>(st.st_ctim.tv_nsec);
+    return true;
+}
+
+uint64_t OpenFileSize(std::FILE* f)
+{
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0 || st.st_size < 0)
+        return 0;
+    return static_cast<uint64_t>(st.st_size);
+}
+
 CFile::~CFile()
 {
     if (m_file != nullptr)
@@ -56,15 +79,7 @@ UINT CFile::Read(void* buffer, UINT count)
     return static_cast<UINT>(std::fread(buffer, 1, count, m_file));
 }
 
-uint64_t CFile::GetLength() const
-{
-    if (m_file == nullptr)
-        return 0;
-    struct stat st {};
-    if (fstat(fileno(m_file), &st) != 0 || st.st_size < 0)
-        return 0;
-    return static_cast<uint64_t>(st.st_size);
-}
+uint64_t CFile::GetLength() const { return m_file == nullptr ? 0 : OpenFileSize(m_file); }
 
 uint64_t CFile::GetPosition() const
 {

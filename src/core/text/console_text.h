@@ -28,7 +28,8 @@ namespace vexlan {
 // for the code page) only the bytes that are not UTF-8 are replaced.
 std::string ConsoleText(std::string_view utf8);
 
-// The same for a named character set (an iconv name; "" for UTF-8).
+// The same for a named character set (a name as os/charset.h takes it;
+// "" for UTF-8).
 std::string ConsoleText(std::string_view utf8, const char* charset);
 
 // Writes `line` and a newline on `out` (stderr by default), then flushes.

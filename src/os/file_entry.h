@@ -1,0 +1,19 @@
+// A name in a directory as a name: what it is without following a link,
+// renaming it and removing it (a link itself, never the file it points to).
+#pragma once
+
+#include <string>
+
+namespace vexlan {
+
+// True when `path` names a regular file or a symbolic link (not followed).
+bool IsFileOrLink(const std::string& path);
+
+// Renames `from` to `to` in one step, replacing a name already at `to`;
+// 0, or the errno value of the failure.
+int RenameEntry(const std::string& from, const std::string& to);
+
+// Removes the name `path`; 0, or the errno value of the failure.
+int RemoveEntry(const std::string& path);
+
+} // namespace vexlan
