@@ -1,5 +1,5 @@
 // Console lines: UTF-8 text in the console's character set.
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "job_from_json.h"
 
 #include "core/text/codepage.h"
-#include "os/console_text.h"
+#include "core/text/console_text.h"
 
 #include <QByteArray>
 #include <cstdio>
