@@ -1,9 +1,9 @@
 // CDC: the device-context interface the page renderer draws through.
 //
 // The renderer never knows which surface it talks to. Two exist:
-//   - the trace surface (platform/trace_dc.h) records every call with its
+//   - the trace surface (core/render/trace_dc.h) records every call with its
 //     arguments, as JSON lines; tests and `--trace` pin exact numbers on it;
-//   - the painter surface (platform/qt/painter_dc.h) draws through QPainter
+//   - the painter surface (linux/surface/painter_dc.h) draws through QPainter
 //     on a printer, the print preview, a PDF writer or an image.
 //
 // Page space and mapping modes:
