@@ -11,26 +11,32 @@
 // only what later opaque drawing does not paint over is drawn
 // (COcclusionQueue), in the order it was asked for. A page that draws one
 // place a hundred thousand times costs what its visible drawing costs.
+//
+// Its members are defined by concern: painter_dc.cpp (the device face:
+// construction, mapping, selected objects, device pixels), painter_text.cpp
+// (fonts realised, DrawText and its drawing; text_cache.h, shown_text.h),
+// painter_image.cpp (StretchDIBits and its drawing; dib_pixels.h),
+// painter_lines.cpp (LineTo; segment_clip.h, hairline_track.h) and
+// painter_held.cpp (what is held back, and drawing it).
 #pragma once
 
 #include "core/render/cdc.h"
 #include "linux/surface/font_mapper.h"
 #include "linux/surface/occlusion_queue.h"
+#include "linux/surface/text_cache.h"
 
-#include <QByteArray>
 #include <QHash>
 #include <QImage>
 #include <QLineF>
 #include <QList>
-#include <QPainterPath>
 #include <QPen>
 #include <QPointF>
-#include <QRawFont>
 #include <QRectF>
 #include <QString>
 #include <QTransform>
 
 #include <atomic>
+#include <cmath>
 #include <vector>
 
 class QPainter;
@@ -90,37 +96,10 @@ public:
     QPointF ToDevice(int x, int y) const;
 
 private:
-    // A glyph of a font, as a hash key.
-    struct GlyphKey {
-        QRawFont font;
-        quint32 glyph = 0;
-        friend bool operator==(const GlyphKey& a, const GlyphKey& b) { return a.glyph == b.glyph && a.font == b.font; }
-        friend size_t qHash(const GlyphKey& key, size_t seed = 0) noexcept
-        {
-            return qHashMulti(seed, key.font, key.glyph);
-        }
-    };
     struct PenRecord {
         int style = PS_SOLID;
         int width = 0;
         COLORREF color = 0;
-    };
-    // A line of text in a font, as a hash key.
-    struct MeasureKey {
-        QFont font;
-        QString text;
-        friend bool operator==(const MeasureKey& a, const MeasureKey& b) { return a.text == b.text && a.font == b.font; }
-        friend size_t qHash(const MeasureKey& key, size_t seed = 0) noexcept
-        {
-            return qHashMulti(seed, key.font, key.text);
-        }
-    };
-    // A text line's extent in its font's layout space (y down from the
-    // line's top, baseline at the ascent).
-    struct TextMeasure {
-        double width = 0;  // advance width of the line
-        double ascent = 0; // the layout's ascent
-        QRectF ink;        // bounds of glyphs and underlines
     };
     // One held-back DrawText.
     struct TextOp {
@@ -158,19 +137,19 @@ private:
         QLineF line;
     };
     enum class Kind : uint8_t { Text, Image, Line };
+    // SetStretchBltMode's smoothing mode (GDI's value).
+    static constexpr int HALFTONE = 4;
 
+    // A device coordinate rounded to a whole pixel, halves up.
+    static double RoundPx(double v) { return std::floor(v + 0.5); }
+
+    // Device pixels per logical unit in the current mapping mode.
     double PixelsPerUnitX() const;
     double PixelsPerUnitY() const; // negative when y grows upward
+    // The device in the painter's space, whole pixels.
     QRectF DeviceBounds() const;
+    // The selected font realised for the current mapping mode.
     const MappedFont& RealisedFont();
-    // The bounds of a glyph's outline in its font's pixels (cached).
-    QRectF GlyphBounds(const QRawFont& font, quint32 glyph);
-    // A glyph's outline in its font's pixels (cached: long stretched text
-    // fills the same few outlines line after line).
-    const QPainterPath& GlyphPath(const QRawFont& font, quint32 glyph);
-    // The extent of `text` in `font` (with room for underlines when it has
-    // them); lines without underlines are cached.
-    TextMeasure Measure(const QString& text, bool underlines, const MappedFont& font);
     // The device pixels a rectangle may touch (rounded outward, kept to the
     // device) and those it certainly covers (rounded inward).
     QRect OuterPixels(const QRectF& r) const;
@@ -181,22 +160,21 @@ private:
     // device pixels it certainly paints over (may be empty).
     void Hold(Kind kind, std::size_t index, const QRectF& ink, const QRect& opaque,
               const COcclusionQueue::LineKey* line = nullptr, const COcclusionQueue::Track* track = nullptr);
+    // The painter's state every operation starts from (no antialiasing
+    // but for text, no brush).
     static void SetUpPainter(QPainter& painter);
+    // The source pixels of `op` that land in `area`, and where.
     static ImageCut CutOut(const ImageOp& op, const QRectF& area);
+    // Draws a held DrawText.
     void PaintText(QPainter& painter, const TextOp& op);
+    // Draws the part of a held StretchDIBits that lands in `area`.
     void PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area);
     // An image on pixels at their own resolution: each device pixel shows
     // the source pixel under its centre, converted straight from the DIB.
     void PaintSampled(QPainter& painter, const ImageOp& op, const QRectF& area);
+    // Lets go of everything held.
     void DropHeld() noexcept;
     bool Cancelled() const { return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed); }
-    // Draws the part of a hairline inside `part` without a clip; false when
-    // the line is not one whose pixels that gives exactly.
-    static bool PaintHairlinePart(QPainter& painter, const LineOp& op, const QRect& part);
-    // The row (or column) of the final image that a one-pixel horizontal or
-    // vertical line from `from` to `to` (device pixels) lands on through a
-    // scaling painter, as a track; false when that is not known for sure.
-    bool ImageTrack(const QPointF& from, const QPointF& to, COcclusionQueue::Track& track) const;
 
     QPainter* m_painter = nullptr; // none when recording for PaintHeld()
     const std::atomic<bool>* m_cancel = nullptr;
@@ -220,10 +198,7 @@ private:
     uint32_t m_realisedFont = 0;
     int m_realisedMode = 0;
     MappedFont m_realised;
-    QHash<QByteArray, MappedFont> m_mapped;  // by request and mapping mode
-    QHash<MeasureKey, TextMeasure> m_measures;
-    QHash<GlyphKey, QRectF> m_glyphBounds;
-    QHash<GlyphKey, QPainterPath> m_glyphPaths;
+    CTextCache m_textCache;
     int m_curX = 0;
     int m_curY = 0;
 

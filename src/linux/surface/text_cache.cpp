@@ -1,0 +1,106 @@
+// The painter surface's text cache: realised fonts, measured lines and
+// glyph outlines (see the header).
+#include "linux/surface/text_cache.h"
+
+#include <QGlyphRun>
+#include <QTextLayout>
+
+namespace vexlan {
+
+namespace {
+
+// Measured lines (and realised fonts, and glyph bounds) kept before the
+// table starts over.
+constexpr int kMaxMeasures = 8192;
+// Most glyph outlines kept (a CJK outline is a few kilobytes).
+constexpr int kMaxGlyphPaths = 1024;
+
+// The value kept in `cache` for `key`, made by `make` when there is none;
+// a cache that holds `most` values starts over.
+template <typename Cache, typename Make>
+const typename Cache::mapped_type& Cached(Cache& cache, const typename Cache::key_type& key, qsizetype most,
+                                          Make make)
+{
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
+    if (cache.size() >= most)
+        cache.clear();
+    return *cache.insert(key, make());
+}
+
+// Every field of a font request and the mapping mode, as one key.
+QByteArray RequestKey(const FontRequest& r, int mapMode)
+{
+    const int fields[] = {r.height, r.width, r.escapement, r.orientation, r.weight, r.italic, r.underline,
+                          r.strikeOut, r.charSet, r.outPrecision, r.clipPrecision, r.quality, r.pitchAndFamily, mapMode};
+    QByteArray key(reinterpret_cast<const char*>(fields), sizeof fields);
+    key.append(r.face.data(), qsizetype(r.face.size()));
+    return key;
+}
+
+} // namespace
+
+const MappedFont& CTextCache::Font(const FontRequest& request, int mapMode, double pxPerUnitX, double pxPerUnitY,
+                                   double dpiY)
+{
+    return Cached(m_mapped, RequestKey(request, mapMode), kMaxMeasures,
+                  [&] { return CFontMapper::Map(request, pxPerUnitX, pxPerUnitY, dpiY); });
+}
+
+QRectF CTextCache::GlyphBounds(const QRawFont& font, quint32 glyph)
+{
+    // The outline's own bounds: a run's bounding rectangle is the line's
+    // logical box, and the font's glyph metrics are rounded outward to
+    // whole pixels. Windows fonts keep every outline within their Windows
+    // ascent and descent, so a glyph seldom reaches out of its cell.
+    return Cached(m_glyphBounds, GlyphKey{font, glyph}, kMaxMeasures,
+                  [&] { return GlyphPath(font, glyph).boundingRect(); });
+}
+
+const QPainterPath& CTextCache::GlyphPath(const QRawFont& font, quint32 glyph)
+{
+    return Cached(m_glyphPaths, GlyphKey{font, glyph}, kMaxGlyphPaths, [&] { return font.pathForGlyph(glyph); });
+}
+
+TextMeasure CTextCache::Measure(const QString& text, bool underlines, const MappedFont& font)
+{
+    const MeasureKey key{font.font, text};
+    if (!underlines) {
+        const auto it = m_measures.constFind(key);
+        if (it != m_measures.constEnd())
+            return *it;
+    }
+    QTextLayout layout(text, font.font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    TextMeasure m;
+    if (line.isValid()) {
+        line.setLineWidth(1e6);
+        layout.endLayout();
+        m.width = line.naturalTextWidth();
+        m.ascent = line.ascent();
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            const QRawFont font = run.rawFont();
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+                m.ink |= GlyphBounds(font, indexes[i]).translated(positions[i]);
+        }
+        if (underlines) // underlines lie below the baseline, within about a quarter em
+            m.ink |= QRectF(0, 0, m.width, line.height() + font.font.pixelSize() * 0.25);
+    } else {
+        layout.endLayout();
+    }
+    if (!underlines) { // lines with underlines are not kept: the key is the text
+        if (m_measures.size() >= kMaxMeasures)
+            m_measures.clear();
+        m_measures.insert(key, m);
+    }
+    return m;
+}
+
+} // namespace vexlan

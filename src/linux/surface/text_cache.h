@@ -1,0 +1,71 @@
+// CTextCache: what the painter surface keeps between DrawText calls so
+// that a page asking for the same few fonts, lines and glyphs again and
+// again realises, lays out and outlines each once: fonts realised by
+// CFontMapper, measured lines, and glyph outlines and their bounds. Every
+// table is bounded: one that fills up starts over.
+#pragma once
+
+#include "core/render/cdc.h"
+#include "linux/surface/font_mapper.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QPainterPath>
+#include <QRawFont>
+#include <QRectF>
+#include <QString>
+
+namespace vexlan {
+
+// A text line's extent in its font's layout space (y down from the line's
+// top, baseline at the ascent).
+struct TextMeasure {
+    double width = 0;  // advance width of the line
+    double ascent = 0; // the layout's ascent
+    QRectF ink;        // bounds of glyphs and underlines
+};
+
+class CTextCache {
+public:
+    // `request` realised under mapping mode `mapMode` for a device of
+    // `pxPerUnitX` x `pxPerUnitY` pixels per unit and `dpiY` (CFontMapper::Map).
+    const MappedFont& Font(const FontRequest& request, int mapMode, double pxPerUnitX, double pxPerUnitY,
+                           double dpiY);
+    // The bounds of a glyph's outline in its font's pixels.
+    QRectF GlyphBounds(const QRawFont& font, quint32 glyph);
+    // A glyph's outline in its font's pixels (long stretched text fills
+    // the same few outlines line after line).
+    const QPainterPath& GlyphPath(const QRawFont& font, quint32 glyph);
+    // The extent of `text` in `font` (with room for underlines when it has
+    // them); lines without underlines are kept.
+    TextMeasure Measure(const QString& text, bool underlines, const MappedFont& font);
+
+private:
+    // A glyph of a font, as a hash key.
+    struct GlyphKey {
+        QRawFont font;
+        quint32 glyph = 0;
+        friend bool operator==(const GlyphKey& a, const GlyphKey& b) { return a.glyph == b.glyph && a.font == b.font; }
+        friend size_t qHash(const GlyphKey& key, size_t seed = 0) noexcept
+        {
+            return qHashMulti(seed, key.font, key.glyph);
+        }
+    };
+    // A line of text in a font, as a hash key.
+    struct MeasureKey {
+        QFont font;
+        QString text;
+        friend bool operator==(const MeasureKey& a, const MeasureKey& b) { return a.text == b.text && a.font == b.font; }
+        friend size_t qHash(const MeasureKey& key, size_t seed = 0) noexcept
+        {
+            return qHashMulti(seed, key.font, key.text);
+        }
+    };
+
+    QHash<QByteArray, MappedFont> m_mapped; // by request and mapping mode
+    QHash<MeasureKey, TextMeasure> m_measures;
+    QHash<GlyphKey, QRectF> m_glyphBounds;
+    QHash<GlyphKey, QPainterPath> m_glyphPaths;
+};
+
+} // namespace vexlan
