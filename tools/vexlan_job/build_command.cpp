@@ -17,7 +17,6 @@
 #include "core/text/codepage.h"
 #include "core/text/console_text.h"
 
-#include <QByteArray>
 #include <cstdio>
 
 namespace vexlan::tool {
@@ -42,14 +41,14 @@ std::string BuildErrorLine(const std::string& error, const std::string& name)
 }
 
 // The whole file, or false when it cannot be read.
-bool ReadInput(const std::string& path, QByteArray& data)
+bool ReadInput(const std::string& path, std::string& data)
 {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr)
         return false;
     char buf[65536];
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        data.append(buf, static_cast<qsizetype>(n));
+        data.append(buf, n);
     const bool read = std::ferror(f) == 0;
     std::fclose(f);
     return read;
@@ -94,7 +93,7 @@ int RunBuild(const std::vector<std::string>& args)
     const ItemJsonOptions options{AnsiCodePage(), a.lossy};
 
     // The name's bytes are the file's: it is opened as it was given.
-    QByteArray json;
+    std::string json;
     if (!ReadInput(a.in, json))
         return Fail(1, "cannot read " + a.in);
     std::string bytes;

@@ -6,9 +6,8 @@
 #include "core/text/codepage.h"
 #include "os/file_problem.h"
 #include "core/text/json_quote.h"
-
-#include <QJsonArray>
-#include <QJsonValue>
+#include "core/text/utf8_code_point.h"
+#include "members_by_key.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -71,10 +70,10 @@ const char* TypeName(int32_t type)
     }
 }
 
-const Field* FindField(const QString& key)
+const Field* FindField(const std::string& key)
 {
     for (const Field& f : kFields) {
-        if (key == QLatin1String(f.key))
+        if (key == f.key)
             return &f;
     }
     return nullptr;
@@ -90,46 +89,57 @@ std::string KeysOf(unsigned typeBit)
     return keys;
 }
 
-std::optional<int64_t> Integer(const QJsonValue& v, int64_t min, int64_t max)
+// A number that is a whole number from `min` to `max`, however written
+// ("7", "7.0", "0.7e1"); an absent value is none.
+std::optional<int64_t> Integer(const JsonValue* v, int64_t min, int64_t max)
 {
-    if (!v.isDouble())
+    if (v == nullptr || !v->IsNumber())
         return std::nullopt;
-    const double d = v.toDouble();
+    const double d = v->number;
     if (!(d >= static_cast<double>(min) && d <= static_cast<double>(max)) ||
         d != static_cast<double>(static_cast<int64_t>(d)))
         return std::nullopt;
     return static_cast<int64_t>(d);
 }
 
-std::optional<int64_t> Word(const QJsonValue& v) { return Integer(v, INT32_MIN, UINT32_MAX); }
+std::optional<int64_t> Word(const JsonValue* v) { return Integer(v, INT32_MIN, UINT32_MAX); }
 
 // Why `v` does not fit `kind`, or "" when it does.
-std::string KindProblem(const QJsonValue& v, Kind kind)
+std::string KindProblem(const JsonValue& v, Kind kind)
 {
     switch (kind) {
     case Kind::Int32:
-        return Integer(v, INT32_MIN, INT32_MAX) ? "" : "must be a 32-bit integer";
+        return Integer(&v, INT32_MIN, INT32_MAX) ? "" : "must be a 32-bit integer";
     case Kind::Word:
-        return Word(v) ? "" : "must be an integer from -2147483648 to 4294967295";
+        return Word(&v) ? "" : "must be an integer from -2147483648 to 4294967295";
     case Kind::Flag:
-        return v.isBool() || Word(v) ? "" : "must be true, false or an integer";
+        return v.type == JsonType::Bool || Word(&v) ? "" : "must be true, false or an integer";
     case Kind::Rect: {
-        const QJsonArray rc = v.toArray();
-        bool ok = v.isArray() && rc.size() == 4;
-        for (qsizetype i = 0; ok && i < 4; ++i)
-            ok = Integer(rc[i], INT32_MIN, INT32_MAX).has_value();
+        bool ok = v.IsArray() && v.items.size() == 4;
+        for (std::size_t i = 0; ok && i < 4; ++i)
+            ok = Integer(&v.items[i], INT32_MIN, INT32_MAX).has_value();
         return ok ? "" : "must be [left, top, right, bottom], 32-bit integers";
     }
     case Kind::String:
-        return v.isString() ? "" : "must be a string";
+        return v.IsString() ? "" : "must be a string";
     case Kind::Hex: {
-        const QByteArray hex = v.toString().toLatin1();
-        return v.isString() && QByteArray::fromHex(hex).toHex() == hex.toLower()
+        const bool digits = v.text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+        return v.IsString() && digits && v.text.size() % 2 == 0
                    ? ""
                    : "must be a string of hex digits, two per byte";
     }
     }
     return "";
+}
+
+// The bytes of a string CheckKeys found to be pairs of hex digits.
+std::string FromHex(const std::string& hex)
+{
+    auto digit = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(digit(hex[i]) * 16 + digit(hex[i + 1]));
+    return out;
 }
 
 // A key for a message, as a JSON string: a key holding a line break or
@@ -145,9 +155,8 @@ std::string ShowChar(const std::string& utf8, std::size_t pos)
         std::snprintf(buf, sizeof buf, "byte 0x%02X", static_cast<unsigned char>(utf8[pos]));
         return buf;
     }
-    const QString ch = QString::fromUtf8(utf8.data() + pos, static_cast<qsizetype>(n));
     char buf[16];
-    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(ch.toUcs4().value(0)));
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(Utf8CodePoint(utf8, pos)));
     std::string shown = "\"";
     shown.append(utf8, pos, n);
     shown.append("\" (").append(buf).append(")");
@@ -156,7 +165,7 @@ std::string ShowChar(const std::string& utf8, std::size_t pos)
 
 class ItemReader {
 public:
-    ItemReader(const QJsonObject& o, std::size_t index, const ItemJsonOptions& opt,
+    ItemReader(const JsonValue& o, std::size_t index, const ItemJsonOptions& opt,
                std::string& error)
         : m_o(o), m_where("item " + std::to_string(index) + ": "), m_opt(opt), m_error(error)
     {
@@ -171,19 +180,18 @@ public:
     // Every key is one that `typeBit` has, and every value is of its kind.
     bool CheckKeys(int32_t type, unsigned typeBit)
     {
-        for (auto it = m_o.begin(); it != m_o.end(); ++it) {
-            const Field* f = FindField(it.key());
-            const std::string key = it.key().toStdString();
+        for (const JsonMember* m : MembersByKey(m_o)) {
+            const std::string& key = m->key;
+            const Field* f = FindField(key);
             if (f == nullptr || (f->types & typeBit) == 0)
                 return Fail("unknown key " + Quote(key) + " for " + TypeName(type) +
                             "; its keys are " + KeysOf(typeBit));
-            if (const std::string why = KindProblem(it.value(), f->kind); !why.empty())
+            if (const std::string why = KindProblem(m->value, f->kind); !why.empty())
                 return Fail(Quote(key) + " " + why);
         }
-        if (m_o.contains("text") + m_o.contains("textBytes") + m_o.contains("path") +
-                m_o.contains("pathBytes") > 1)
+        if (Has("text") + Has("textBytes") + Has("path") + Has("pathBytes") > 1)
             return Fail("give only one of \"text\", \"textBytes\", \"path\" and \"pathBytes\"");
-        if (m_o.contains("face") && m_o.contains("faceBytes"))
+        if (Has("face") && Has("faceBytes"))
             return Fail("give \"face\" or \"faceBytes\", not both");
         return true;
     }
@@ -192,11 +200,11 @@ public:
     // as given, else the string in the code page. Absent: empty.
     bool Bytes(const char* key, std::size_t maxBytes, std::string& out)
     {
-        const QString name = QLatin1String(key);
-        if (m_o.contains(name + "Bytes")) {
-            out = QByteArray::fromHex(m_o.value(name + "Bytes").toString().toLatin1()).toStdString();
+        if (const JsonValue* hex = m_o.Find(std::string(key) + "Bytes")) {
+            out = FromHex(hex->text);
         } else {
-            const std::string utf8 = m_o.value(name).toString().toStdString();
+            const JsonValue* str = m_o.Find(key);
+            const std::string utf8 = str != nullptr ? str->text : std::string();
             if (const std::size_t bad = FindUnheldChar(utf8, m_opt.codePage);
                 bad != std::string::npos && !m_opt.lossy)
                 return Fail(Quote(key) + " holds " + ShowChar(utf8, bad) +
@@ -214,14 +222,18 @@ public:
 
     int64_t Number(const char* key) const
     {
-        const QJsonValue v = m_o.value(QLatin1String(key));
-        return v.isBool() ? (v.toBool() ? 1 : 0) : Word(v).value_or(0);
+        const JsonValue* v = m_o.Find(key);
+        if (v != nullptr && v->type == JsonType::Bool)
+            return v->boolean ? 1 : 0;
+        return Word(v).value_or(0);
     }
+
+    bool Has(const char* key) const { return m_o.Find(key) != nullptr; }
 
     const std::string& Where() const { return m_where; }
 
 private:
-    const QJsonObject& m_o;
+    const JsonValue& m_o;
     std::string m_where;
     const ItemJsonOptions& m_opt;
     std::string& m_error;
@@ -257,11 +269,11 @@ void CheckPath(const PageItem& it, const std::string& where, int codePage,
 
 } // namespace
 
-bool ItemFromJson(const QJsonObject& o, std::size_t index, const ItemJsonOptions& opt, PageItem& it,
+bool ItemFromJson(const JsonValue& o, std::size_t index, const ItemJsonOptions& opt, PageItem& it,
                   std::vector<std::string>& warnings, std::string& error)
 {
     ItemReader r(o, index, opt, error);
-    const auto type = Integer(o.value("type"), INT32_MIN, INT32_MAX);
+    const auto type = Integer(o.Find("type"), INT32_MIN, INT32_MAX);
     if (!type)
         return r.Fail("\"type\" must be an integer: 0 text line, 1 image, 2 text block, 3 frame");
     it.nType = static_cast<int32_t>(*type);
@@ -270,14 +282,16 @@ bool ItemFromJson(const QJsonObject& o, std::size_t index, const ItemJsonOptions
     // Vexlan skips it. It may carry any key, all checked for their kind.
     if (!r.CheckKeys(it.nType, known ? 1u << it.nType : kAnyType))
         return false;
-    if (!o.contains("rect"))
+    if (!r.Has("rect"))
         return r.Fail("\"rect\" is missing: [left, top, right, bottom] in 0.01 mm");
     if (!known)
         warnings.push_back(r.Where() + "type " + std::to_string(it.nType) +
                            " is no item type (0 to 3); Vexlan skips this record");
 
-    const QJsonArray rc = o.value("rect").toArray();
-    it.rcItem = RECT{rc[0].toInt(), rc[1].toInt(), rc[2].toInt(), rc[3].toInt()};
+    // CheckKeys made them four whole numbers in range.
+    const std::vector<JsonValue>& rc = o.Find("rect")->items;
+    it.rcItem = RECT{static_cast<int32_t>(rc[0].number), static_cast<int32_t>(rc[1].number),
+                     static_cast<int32_t>(rc[2].number), static_cast<int32_t>(rc[3].number)};
 
     std::string text, face;
     const bool hasPath = it.nType == ITEM_IMAGE || it.nType == ITEM_TEXTBLOCK;

@@ -6,7 +6,7 @@
 
 #include "core/job/page_item.h"
 
-#include <QJsonObject>
+#include "core/text/json_value.h"
 
 #include <string>
 #include <vector>
@@ -23,7 +23,7 @@ struct ItemJsonOptions {
 // be half filled and is not to be used. Problems that do not stop the build
 // (a path that is missing or whose extension its type does not load) are
 // appended to `warnings`, one line each, on success and on failure alike.
-bool ItemFromJson(const QJsonObject& object, std::size_t index, const ItemJsonOptions& options,
+bool ItemFromJson(const JsonValue& object, std::size_t index, const ItemJsonOptions& options,
                   PageItem& item, std::vector<std::string>& warnings, std::string& error);
 
 } // namespace vexlan::tool

@@ -6,10 +6,9 @@
 #include "core/job/page_item.h"
 #include "core/base/bytes.h"
 #include "core/text/json_quote.h"
+#include "core/text/json_value.h"
+#include "members_by_key.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <optional>
 #include <utility>
 
@@ -17,13 +16,13 @@ namespace vexlan::tool {
 namespace {
 
 // A top-level integer field of the test options, or `def` when absent.
-std::optional<int64_t> TopInt(const QJsonObject& o, const char* key, int64_t def, int64_t min)
+std::optional<int64_t> TopInt(const JsonValue& o, const char* key, int64_t def, int64_t min)
 {
-    if (!o.contains(key))
+    const JsonValue* v = o.Find(key);
+    if (v == nullptr)
         return def;
-    const QJsonValue v = o.value(key);
-    const double d = v.toDouble();
-    if (!v.isDouble() || !(d >= static_cast<double>(min) && d <= 4294967295.0) ||
+    const double d = v->number;
+    if (!v->IsNumber() || !(d >= static_cast<double>(min) && d <= 4294967295.0) ||
         d != static_cast<double>(static_cast<int64_t>(d)))
         return std::nullopt;
     return static_cast<int64_t>(d);
@@ -37,33 +36,33 @@ bool Refuse(std::string& error, std::string message)
 
 } // namespace
 
-bool JobFromJson(const QByteArray& json, const std::string& name, const ItemJsonOptions& options,
+bool JobFromJson(std::string_view json, const std::string& name, const ItemJsonOptions& options,
                  std::string& bytes, std::vector<std::string>& warnings, std::string& error)
 {
-    QJsonParseError perr{};
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &perr);
-    if (perr.error != QJsonParseError::NoError)
-        return Refuse(error, name + ": " + perr.errorString().toStdString());
-    QJsonArray items;
-    QJsonObject top;
-    if (doc.isArray()) {
-        items = doc.array();
-    } else if (doc.isObject() && doc.object().value("items").isArray()) {
-        top = doc.object();
-        items = top.value("items").toArray();
-        for (auto it = top.begin(); it != top.end(); ++it) {
-            const QString& key = it.key();
+    JsonValue doc;
+    std::string why;
+    if (!ParseJson(json, doc, why))
+        return Refuse(error, name + ": " + why);
+    const JsonValue noOptions;
+    const JsonValue* top = &noOptions;
+    const JsonValue* items = &doc;
+    if (doc.IsObject() && doc.Find("items") != nullptr && doc.Find("items")->IsArray()) {
+        top = &doc;
+        items = doc.Find("items");
+        for (const JsonMember* m : MembersByKey(doc)) {
+            const std::string& key = m->key;
             if (key != "items" && key != "count" && key != "magic" && key != "truncate")
-                return Refuse(error, "unknown top-level key " + JsonQuote(key.toStdString()) +
+                return Refuse(error, "unknown top-level key " + JsonQuote(key) +
                                          "; the keys are items, count, magic, truncate");
         }
-    } else {
+    } else if (!doc.IsArray()) {
         return Refuse(error, name + ": expected an array of items or {\"items\": [...]}");
     }
 
-    const auto magic = TopInt(top, "magic", JOB_MAGIC, INT32_MIN);
-    const auto count = TopInt(top, "count", items.size(), INT32_MIN);
-    const auto cut = TopInt(top, "truncate", INT64_MAX, 0);
+    const std::vector<JsonValue>& list = items->items;
+    const auto magic = TopInt(*top, "magic", JOB_MAGIC, INT32_MIN);
+    const auto count = TopInt(*top, "count", static_cast<int64_t>(list.size()), INT32_MIN);
+    const auto cut = TopInt(*top, "truncate", INT64_MAX, 0);
     if (!magic || !count || !cut)
         return Refuse(error, "\"magic\" and \"count\" must be 32-bit integers, \"truncate\" a byte count");
     bytes.assign(JOB_HEADER_SIZE, '\0');
@@ -72,12 +71,11 @@ bool JobFromJson(const QByteArray& json, const std::string& name, const ItemJson
     WriteI32LE(hdr + 4, static_cast<int32_t>(*count));
 
     error.clear();
-    for (qsizetype i = 0; i < items.size() && error.empty(); ++i) {
+    for (std::size_t i = 0; i < list.size() && error.empty(); ++i) {
         PageItem it;
-        if (!items[i].isObject()) {
+        if (!list[i].IsObject()) {
             error = "item " + std::to_string(i) + " is not an object";
-        } else if (ItemFromJson(items[i].toObject(), static_cast<std::size_t>(i), options, it, warnings,
-                                error)) {
+        } else if (ItemFromJson(list[i], i, options, it, warnings, error)) {
             uint8_t rec[record::kSize] = {};
             EncodePageItem(it, rec);
             bytes.append(reinterpret_cast<const char*>(rec), sizeof rec);

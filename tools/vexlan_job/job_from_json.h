@@ -4,7 +4,7 @@
 
 #include "item_from_json.h"
 
-#include <QByteArray>
+#include <string_view>
 
 #include <string>
 #include <vector>
@@ -14,9 +14,10 @@ namespace vexlan::tool {
 // Parses `json` (an array of items, or {"items": [...]} with the test
 // options count, magic and truncate) and fills `bytes` with the job file.
 // On failure returns false with `error` set to one line; `name` (the input's
-// file name) prefixes the errors about the document as a whole. Warnings
+// file name) prefixes the errors about the document as a whole; a JSON
+// syntax error names the byte offset where reading stopped. Warnings
 // are appended to `warnings`, one line each, whatever the outcome.
-bool JobFromJson(const QByteArray& json, const std::string& name, const ItemJsonOptions& options,
+bool JobFromJson(std::string_view json, const std::string& name, const ItemJsonOptions& options,
                  std::string& bytes, std::vector<std::string>& warnings, std::string& error);
 
 } // namespace vexlan::tool
