@@ -1,8 +1,7 @@
-// Implementation of the shared test helpers.
+// The shared test helpers that need only the standard library (temporary
+// directories, whole-file reads and writes); every platform's tests use them.
 #include "test_support.h"
 
-#include <QProcess>
-#include <QStringList>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -49,27 +48,6 @@ std::string ReadFile(const std::string& path)
     std::ostringstream ss;
     ss << f.rdbuf();
     return ss.str();
-}
-
-RunResult Run(const std::vector<std::string>& argv)
-{
-    RunResult r;
-    if (argv.empty())
-        return r;
-    QProcess p;
-    QStringList args;
-    for (size_t i = 1; i < argv.size(); ++i)
-        args << QString::fromStdString(argv[i]);
-    p.start(QString::fromStdString(argv[0]), args);
-    if (!p.waitForStarted(10000))
-        return r;
-    p.closeWriteChannel();
-    p.waitForFinished(120000);
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    if (p.exitStatus() == QProcess::NormalExit)
-        r.status = p.exitCode();
-    return r;
 }
 
 } // namespace vexlan::test
