@@ -2,6 +2,11 @@
 // directories, whole-file reads and writes); every platform's tests use them.
 #include "test_support.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+#endif
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -48,6 +53,28 @@ std::string ReadFile(const std::string& path)
     std::ostringstream ss;
     ss << f.rdbuf();
     return ss.str();
+}
+
+void SetFileSize(const std::string& path, std::uint64_t size)
+{
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open " + path);
+    DWORD returned = 0;
+    // Sparse where the volume allows it, so that no space is taken; the
+    // length is set either way.
+    DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool ok = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    CloseHandle(h);
+    if (!ok)
+        throw std::runtime_error("cannot set the length of " + path);
+#else
+    std::filesystem::resize_file(path, size);
+#endif
 }
 
 } // namespace vexlan::test
