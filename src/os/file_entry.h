@@ -16,4 +16,8 @@ int RenameEntry(const std::string& from, const std::string& to);
 // Removes the name `path`; 0, or the errno value of the failure.
 int RemoveEntry(const std::string& path);
 
+// True when `path` does not depend on the working directory: it starts at
+// the root ("/..." on POSIX; "C:\...", "\\server\..." or "\..." on Windows).
+bool IsAbsolutePath(const std::string& path);
+
 } // namespace vexlan

@@ -1,8 +1,12 @@
-// Implementation of the shared test helpers.
+// The shared test helpers that need only the standard library (temporary
+// directories, whole-file reads and writes); every platform's tests use them.
 #include "test_support.h"
 
-#include <QProcess>
-#include <QStringList>
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+#endif
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -51,25 +55,26 @@ std::string ReadFile(const std::string& path)
     return ss.str();
 }
 
-RunResult Run(const std::vector<std::string>& argv)
+void SetFileSize(const std::string& path, std::uint64_t size)
 {
-    RunResult r;
-    if (argv.empty())
-        return r;
-    QProcess p;
-    QStringList args;
-    for (size_t i = 1; i < argv.size(); ++i)
-        args << QString::fromStdString(argv[i]);
-    p.start(QString::fromStdString(argv[0]), args);
-    if (!p.waitForStarted(10000))
-        return r;
-    p.closeWriteChannel();
-    p.waitForFinished(120000);
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    if (p.exitStatus() == QProcess::NormalExit)
-        r.status = p.exitCode();
-    return r;
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open " + path);
+    DWORD returned = 0;
+    // Sparse where the volume allows it, so that no space is taken; the
+    // length is set either way.
+    DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool ok = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    CloseHandle(h);
+    if (!ok)
+        throw std::runtime_error("cannot set the length of " + path);
+#else
+    std::filesystem::resize_file(path, size);
+#endif
 }
 
 } // namespace vexlan::test

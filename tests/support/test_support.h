@@ -26,6 +26,9 @@ private:
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
+// Sets a file's length, extending it sparsely: std::filesystem::resize_file
+// cannot pass 2 GiB with MinGW's 32-bit off_t, so Windows uses SetEndOfFile.
+void SetFileSize(const std::string& path, std::uint64_t size);
 
 struct RunResult {
     int status = -1;      // exit status, or -1 when the process did not exit normally

@@ -321,12 +321,15 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
     WriteFile(dir.file("junk.bin"), "12345678junk");
     std::filesystem::create_directory(dir.file("dir.jpg"));
     WriteFile(dir.file("huge.txt"), "");
-    std::filesystem::resize_file(dir.file("huge.txt"), 100ull << 30); // sparse
+    test::SetFileSize(dir.file("huge.txt"), 100ull << 30); // sparse
     WriteFile(dir.file("gbk.txt"), "\xD6\xD0\xCE\xC4\n");
     WriteFile(dir.file("utf8.txt"), "\xE4\xB8\xAD\xE6\x96\x87\n");
     const std::string notValid = "text not valid in code page ";
     const std::string two = Rec(Text("a")) + Rec(Frame(5));
-    const std::string q = "\"" + dir.path().string() + "/";
+    // The temporary folder as the warnings quote it, with the separator
+    // after it and no closing quote.
+    std::string q = QuotedPath(dir.file(""));
+    q.pop_back();
     struct Row {
         std::string bytes;
         std::vector<std::pair<int32_t, std::string>> warnings; // record index, line
@@ -344,7 +347,7 @@ TEST_F(JobReader, WarningsNameTheRecordAndTheProblemAndLeaveThePageAsItIs)
         {Job({Image(dir.file("dir.jpg"))}), {{0, "\": not a regular file; reading"}}},
         {Job({Image(dir.file("text.jpg"))}), {{0, "\": not a JPEG, or damaged; reading"}}},
         {Job({Block(dir.file("gone.TXT"))}), {{0, "item 0: text block " + q + "gone.TXT\": no such file; reading"}}},
-        {Job({Block("gone.bin")}), {{0, "\": no such file (relative to \"" + std::filesystem::current_path().string() + "\"); it"}}},
+        {Job({Block("gone.bin")}), {{0, "\": no such file (relative to " + QuotedPath(std::filesystem::current_path().string()) + "); it"}}},
         {Job({Block("n\"\n.doc"), Block(dir.file("empty.txt")), Block(dir.file("gone.bin")), Block(dir.file("junk.bin"))}),
          {{0, "item 0: text block \"n\\\"\\n.doc\": extension not .txt/.bin; it draws nothing"},
           {1, "\": no text to draw (empty or blank); it draws nothing"},

@@ -9,6 +9,8 @@
 #include "core/text/codepage_check.h"
 #include "os/file.h"
 #include "os/file_problem.h"
+#include "os/file_entry.h"
+#include "os/process.h"
 
 #include <cerrno>
 #include <climits>
@@ -103,9 +105,10 @@ private:
     static std::string Located(const std::string& path, std::string what)
     {
         static constexpr char kMissing[] = "no such file";
-        char cwd[PATH_MAX];
-        if (path[0] != '/' && what.rfind(kMissing, 0) == 0 && getcwd(cwd, sizeof cwd) != nullptr)
-            what.insert(sizeof kMissing - 1, " (relative to " + QuotedPath(cwd) + ")");
+        if (!IsAbsolutePath(path) && what.rfind(kMissing, 0) == 0) {
+            if (const std::string cwd = CurrentDirectory(); !cwd.empty())
+                what.insert(sizeof kMissing - 1, " (relative to " + QuotedPath(cwd) + ")");
+        }
         return what;
     }
 

@@ -21,4 +21,9 @@ int RenameEntry(const std::string& from, const std::string& to)
 
 int RemoveEntry(const std::string& path) { return unlink(path.c_str()) == 0 ? 0 : errno; }
 
+bool IsAbsolutePath(const std::string& path)
+{
+    return !path.empty() && path[0] == '/';
+}
+
 } // namespace vexlan
