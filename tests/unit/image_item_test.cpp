@@ -225,7 +225,7 @@ TEST_F(ImageItemTest, ItemsNamingOneFileShareOnePictureReleasedOnce)
 TEST_F(ImageItemTest, CacheNeverHandsOutAReleasedPictureWhoseMemoryWasReused)
 {
     CImageCache cache;
-    const ImageFileKey key{1, 2, 3, 4, 5, 6, 7, false};
+    const ImageFileKey key{{1, 2, 3, 4, 5, 6, 7}, false};
     auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(200));
     void* bits = ImageBlockAlloc(100);
     cache.Remember(key, bits, bmi);
