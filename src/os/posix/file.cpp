@@ -1,8 +1,8 @@
-// File classes over stdio.
+// Files on POSIX: opening regular files only, an open file's size, identity and
+// position, and text lines through stdio (see file.h; file_classes.cpp holds
+// the rest of the file classes).
 #include "os/file.h"
 
-#include <algorithm>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,44 +57,12 @@ uint64_t OpenFileSize(std::FILE* f)
     return static_cast<uint64_t>(st.st_size);
 }
 
-CFile::~CFile()
-{
-    if (m_file != nullptr)
-        std::fclose(m_file);
-}
-
-bool CFile::Open(const std::string& path, UINT /*flags*/)
-{
-    Close();
-    // Text and binary mode read the same bytes here; CStdioFile does the
-    // line-end handling itself.
-    m_file = OpenRegularFile(path);
-    return m_file != nullptr;
-}
-
-UINT CFile::Read(void* buffer, UINT count)
-{
-    if (m_file == nullptr || buffer == nullptr || count == 0)
-        return 0;
-    return static_cast<UINT>(std::fread(buffer, 1, count, m_file));
-}
-
-uint64_t CFile::GetLength() const { return m_file == nullptr ? 0 : OpenFileSize(m_file); }
-
 uint64_t CFile::GetPosition() const
 {
     if (m_file == nullptr)
         return 0;
     long pos = std::ftell(m_file);
     return pos < 0 ? 0 : static_cast<uint64_t>(pos);
-}
-
-void CFile::Close()
-{
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        m_file = nullptr;
-    }
 }
 
 bool CStdioFile::ReadString(std::string& line)
@@ -114,16 +82,6 @@ bool CStdioFile::ReadString(std::string& line)
         line.push_back(static_cast<char>(c));
     }
     return any;
-}
-
-UINT CMemFile::Read(void* buffer, UINT count)
-{
-    if (buffer == nullptr || m_data == nullptr || m_pos >= m_length)
-        return 0;
-    uint64_t n = std::min<uint64_t>(count, m_length - m_pos);
-    std::memcpy(buffer, m_data + m_pos, static_cast<std::size_t>(n));
-    m_pos += n;
-    return static_cast<UINT>(n);
 }
 
 } // namespace vexlan

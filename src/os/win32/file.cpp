@@ -1,11 +1,9 @@
-// File classes over stdio, with the file opened through CreateFile so that
-// its name can be renamed and deleted while it is read (see file.h).
+// Files on Win32: regular files opened through CreateFile, so that a name
+// can be renamed and deleted while it is read, an open file's size, identity
+// and position, and text lines (see file.h; file_classes.cpp holds the rest).
 #include "os/file.h"
 
 #include "os/win32/win32_support.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace vexlan {
 namespace {
@@ -43,30 +41,6 @@ uint64_t OpenFileSize(std::FILE* f)
     return GetStreamSize(f, size) ? size : 0;
 }
 
-CFile::~CFile()
-{
-    if (m_file != nullptr)
-        std::fclose(m_file);
-}
-
-bool CFile::Open(const std::string& path, UINT /*flags*/)
-{
-    Close();
-    // Text and binary mode read the same bytes here; CStdioFile does the
-    // line-end handling itself.
-    m_file = OpenRegularFile(path);
-    return m_file != nullptr;
-}
-
-UINT CFile::Read(void* buffer, UINT count)
-{
-    if (m_file == nullptr || buffer == nullptr || count == 0)
-        return 0;
-    return static_cast<UINT>(std::fread(buffer, 1, count, m_file));
-}
-
-uint64_t CFile::GetLength() const { return m_file == nullptr ? 0 : OpenFileSize(m_file); }
-
 uint64_t CFile::GetPosition() const
 {
     if (m_file == nullptr)
@@ -74,14 +48,6 @@ uint64_t CFile::GetPosition() const
     // ftell's long has 32 bits here.
     const long long pos = _ftelli64(m_file);
     return pos < 0 ? 0 : static_cast<uint64_t>(pos);
-}
-
-void CFile::Close()
-{
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        m_file = nullptr;
-    }
 }
 
 bool CStdioFile::ReadString(std::string& line)
@@ -104,16 +70,6 @@ bool CStdioFile::ReadString(std::string& line)
     }
     _unlock_file(m_file);
     return any;
-}
-
-UINT CMemFile::Read(void* buffer, UINT count)
-{
-    if (buffer == nullptr || m_data == nullptr || m_pos >= m_length)
-        return 0;
-    uint64_t n = std::min<uint64_t>(count, m_length - m_pos);
-    std::memcpy(buffer, m_data + m_pos, static_cast<std::size_t>(n));
-    m_pos += n;
-    return static_cast<UINT>(n);
 }
 
 } // namespace vexlan

@@ -12,24 +12,6 @@
 
 namespace vexlan {
 
-std::string ErrnoReason(int err)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return "no such file";
-    case EACCES:
-    case EPERM:
-        return "permission denied";
-    case EISDIR:
-        return "not a regular file";
-    case ELOOP:
-        return "too many symbolic links";
-    default:
-        return SystemErrorText(err);
-    }
-}
-
 std::string SystemErrorText(int err)
 {
     // The C runtime's own texts differ from one runtime to the next ("Not
