@@ -43,19 +43,6 @@ mode_t CurrentUmask()
 
 } // namespace
 
-CAtomicFile::CAtomicFile(std::string target) : m_target(std::move(target)) {}
-
-CAtomicFile::~CAtomicFile() { Discard(); }
-
-bool CAtomicFile::Fail(int err)
-{
-    if (!m_failed)
-        m_error = SystemErrorText(err);
-    m_failed = true;
-    Discard();
-    return false;
-}
-
 bool CAtomicFile::Open()
 {
     if (m_fd >= 0 || m_failed)

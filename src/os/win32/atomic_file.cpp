@@ -79,19 +79,6 @@ HANDLE FdHandle(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
 } // namespace
 
-CAtomicFile::CAtomicFile(std::string target) : m_target(std::move(target)) {}
-
-CAtomicFile::~CAtomicFile() { Discard(); }
-
-bool CAtomicFile::Fail(int err)
-{
-    if (!m_failed)
-        m_error = SystemErrorText(err);
-    m_failed = true;
-    Discard();
-    return false;
-}
-
 bool CAtomicFile::Open()
 {
     if (m_fd >= 0 || m_failed)
