@@ -135,7 +135,7 @@ TEST_F(Shell, AboutBoxRunsModallyAndOkClosesIt)
     m_app->OnCmdMsg(ID_APP_ABOUT); // returns once the box is closed
     EXPECT_EQ(watcher.Seen(), 1);
     EXPECT_EQ(caption, QStringLiteral("关于 Vexlan"));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Vexlan 1.0 版")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Vexlan " VEXLAN_VERSION_SHORT " 版")));
     EXPECT_TRUE(texts.contains(QString::fromUtf8(kLegalNotice)));
     EXPECT_TRUE(texts.contains(QStringLiteral("确定")));
     EXPECT_TRUE(okDefault);
