@@ -34,19 +34,38 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "fonts-wqy-zenhei, fonts-arphic-uming, fonts-liberation2, fonts-dejavu-core")
+# Each font dependency names, best first, every package whose families the
+# font table (src/linux/surface/font_mapper.cpp) accepts for those faces:
+#   宋体, the default face: AR PL UMing CN, Noto Serif CJK SC, WenQuanYi Zen Hei
+#   黑体 (and 微软雅黑 after Micro Hei): WenQuanYi Zen Hei, Noto Sans CJK SC, AR PL UMing CN
+#   Arial, Times New Roman, Courier New: Liberation (either release) or Arimo/Tinos/Cousine
+#   Tahoma, Verdana and the dialog faces, and Qt's own texts: DejaVu Sans
+string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS
+  "fonts-arphic-uming | fonts-noto-cjk | fonts-wqy-zenhei"
+  "fonts-wqy-zenhei | fonts-noto-cjk | fonts-arphic-uming"
+  "fonts-liberation2 | fonts-liberation | fonts-croscore"
+  "fonts-dejavu-core")
+# Printing is the program's main job: a local scheduler prints on this
+# machine's queues (without one, CUPS_SERVER still reaches a print server).
 # Qt's own print dialog and buttons in the user's language.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
-# A local scheduler is needed only to print on this machine's own queues
-# (CUPS_SERVER reaches a print server without one); Wayland sessions can run
-# the window natively instead of through XWayland.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cups, qt6-translations-l10n")
+# Closer stand-ins for faces the table otherwise draws with a neighbour
+# (楷体, 微软雅黑, Calibri, Cambria); Wayland sessions can run the window
+# natively instead of through XWayland.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS
+  "fonts-arphic-ukai, fonts-wqy-microhei, fonts-crosextra-carlito, fonts-crosextra-caladea, qt6-wayland")
 set(VEXLAN_HOMEPAGE "" CACHE STRING "Homepage field of the Debian package (empty: none)")
 if(VEXLAN_HOMEPAGE)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VEXLAN_HOMEPAGE})
 endif()
 set(CPACK_STRIP_FILES ON)
+# Reproducible: the same sources give the same bytes. Files and directories
+# get fixed modes and owner (root), and scripts/package sets
+# SOURCE_DATE_EPOCH (the last commit's time) and rebuilds the archive with
+# dpkg-deb, which stamps every member with it.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
 include(CPack)

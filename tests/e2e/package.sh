@@ -4,7 +4,11 @@
 # their manual pages and the documents and nothing else, and the programs
 # work from the unpacked tree: a job built from the installed example renders
 # to PDF with nothing on stderr. The manual pages are valid roff and name
-# every option that --help names.
+# every option that --help names. The documents over 4 kB are compressed, the
+# copyright file is machine-readable and the changelog's newest entry is the
+# package's version. On scripts/package's .deb (VEXLAN_DEB, as
+# scripts/check-package passes it) also: hardening-check passes on both
+# programs, and lintian reports no error or warning but the kept ones below.
 set -euo pipefail
 
 : "${VEXLAN_BIN:?}"
@@ -25,28 +29,42 @@ if [ -z "$deb" ]; then
   deb="$(ls "$work"/pkg/vexlan_*.deb)"
 fi
 
-# Contents: exactly the programs, the manual pages and the documents.
+# Contents: exactly the programs, the manual pages and the documents, the
+# documents over 4 kB compressed (the copyright file never is).
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort >"$work/files"
+doc=./usr/share/doc/vexlan
 for want in ./usr/bin/vexlan ./usr/bin/vexlan-job \
     ./usr/share/man/man1/vexlan.1.gz ./usr/share/man/man1/vexlan-job.1.gz \
-    ./usr/share/doc/vexlan/README.md ./usr/share/doc/vexlan/job-format.md \
-    ./usr/share/doc/vexlan/packed-format.md ./usr/share/doc/vexlan/examples/slip.json; do
-  grep -qxF "$want" "$work/files" || { echo "missing from the package: $want"; exit 1; }
+    "$doc/copyright" "$doc/changelog.gz" "$doc/examples/slip.json" \
+    "$doc/README.md*" "$doc/job-format.md*" "$doc/packed-format.md*"; do
+  grep -qxE "$(sed 's/[.]/[.]/g; s/[*]$/(.gz)?/' <<<"$want")" "$work/files" ||
+    { echo "missing from the package: $want"; exit 1; }
 done
 if grep -vE '^\./usr/(bin/vexlan(-job)?|share/man/man1/[^/]+\.1\.gz|share/doc/vexlan/.+)$' "$work/files"; then
   echo "unexpected files in the package (above)"; exit 1
 fi
+dpkg-deb -x "$deb" "$work/root"
+big="$(cd "$work/root" && find "$doc" -type f ! -name '*.gz' ! -name copyright -size +4096c)"
+[ -z "$big" ] || { echo "documents over 4 kB left uncompressed: $big"; exit 1; }
+head -n 1 "$work/root/$doc/copyright" |
+  grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  { echo "the copyright file is not in the machine-readable format"; exit 1; }
 
 # Control fields: the version the program reports, library dependencies
-# from dpkg-shlibdeps, the fonts it draws with.
-dpkg-deb -x "$deb" "$work/root"
+# from dpkg-shlibdeps, the fonts it draws with (each with its alternatives),
+# the changelog's newest entry.
 bin="$work/root/usr/bin"
 version="$("$bin/vexlan" --version)"
 [ "$version" = "vexlan $(dpkg-deb -f "$deb" Version)" ] || { echo "version mismatch: $version"; exit 1; }
 depends="$(dpkg-deb -f "$deb" Depends)"
-for dep in libqt6printsupport6 libjpeg62-turbo zlib1g fonts-wqy-zenhei fonts-liberation2 fonts-dejavu-core; do
+for dep in libqt6printsupport6 libjpeg62-turbo zlib1g "fonts-wqy-zenhei | fonts-noto-cjk" \
+    "fonts-arphic-uming | fonts-noto-cjk" "fonts-liberation2 | fonts-liberation" fonts-dejavu-core; do
   [[ "$depends" == *"$dep"* ]] || { echo "Depends lacks $dep: $depends"; exit 1; }
 done
+[[ "$(dpkg-deb -f "$deb" Recommends)" == *cups* ]] || { echo "cups is not recommended"; exit 1; }
+zcat "$work/root/$doc/changelog.gz" >"$work/changelog"
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "${version#vexlan }" ] ||
+  { echo "the changelog's newest entry is not $version"; exit 1; }
 if readelf -d "$bin/vexlan" "$bin/vexlan-job" | grep -iE 'rpath|runpath'; then
   echo "installed programs carry a library search path"; exit 1
 fi
@@ -74,4 +92,18 @@ check_page() {  # check_page PAGE HELP_TEXT
 }
 check_page vexlan "$("$bin/vexlan" --help)"
 check_page vexlan-job "$("$bin/vexlan-job" --help)"
+
+# scripts/package's .deb only: the build flags and Debian's own checks.
+if [ -n "${VEXLAN_DEB:-}" ]; then
+  hardening-check "$bin/vexlan" "$bin/vexlan-job" >"$work/hardening" ||
+    { cat "$work/hardening"; exit 1; }
+  # Kept, each for its reason:
+  #   no-manual-page... none; the tags below are those lintian reports of a
+  #   package not built from a Debian source package.
+  keep='KEEP_TAGS'
+  lintian -EI --pedantic --suppress-tags "$keep" "$deb" >"$work/lintian" 2>&1 || true
+  if grep -E '^[EW]: ' "$work/lintian"; then
+    echo "lintian reports the errors or warnings above"; exit 1
+  fi
+fi
 echo "package ok: $(basename "$deb")"
