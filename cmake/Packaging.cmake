@@ -60,9 +60,8 @@ if(VEXLAN_HOMEPAGE)
 endif()
 set(CPACK_STRIP_FILES ON)
 # Reproducible: the same sources give the same bytes. Files and directories
-# get fixed modes and owner (root), and scripts/package sets
-# SOURCE_DATE_EPOCH (the last commit's time) and rebuilds the archive with
-# dpkg-deb, which stamps every member with it.
+# get fixed modes; scripts/package sets SOURCE_DATE_EPOCH (the last commit's
+# time), which CPack and dpkg-deb stamp the archive with.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
