@@ -118,13 +118,16 @@ QString CommandTip(UINT nID);
 // when it has none.
 QString ComposeFrameCaption(const QString& docTitle, const QString& appTitle);
 
-// Texts of the About box and of the version record; the version is the
-// project's (cmake/Version.cmake), the notice names the holders of LICENSE.
+// Texts of the About box and of the version record; the notice names the
+// holders of LICENSE. The two built from the project's version
+// (cmake/Version.cmake) are arrays, not pointers to one literal like the
+// rest: a reader of this header's plain literals (the Windows resource
+// tables) does not find them and takes the version from project() itself.
 inline constexpr const char* kAboutCaption = "关于 Vexlan";
-inline constexpr const char* kAboutVersionLine = "Vexlan " VEXLAN_VERSION_SHORT " 版";
+inline constexpr char kAboutVersionLine[] = "Vexlan " VEXLAN_VERSION_SHORT " 版";
 inline constexpr const char* kLegalNotice = "版权所有 (C) 2026 Vexlan 开发组";
 inline constexpr const char* kAboutOkText = "确定";
-inline constexpr const char* kFileVersion = VEXLAN_VERSION_COMMAS;
+inline constexpr char kFileVersion[] = VEXLAN_VERSION_COMMAS;
 inline constexpr const char* kFileDescription = "Vexlan Microsoft 基础类应用程序";
 inline constexpr const char* kProductName = "Vexlan 应用程序";
 
