@@ -65,7 +65,12 @@ def code_page_encoding():
 def _bytes_of(value, encoding, limit, what):
     """`value` (str, bytes or a path) as the bytes to store, at most `limit`."""
     value = os.fspath(value) if hasattr(value, "__fspath__") else value
-    data = value.encode(encoding) if isinstance(value, str) else bytes(value)
+    if isinstance(value, str):
+        data = value.encode(encoding)
+    elif isinstance(value, (bytes, bytearray, memoryview)):
+        data = bytes(value)
+    else:
+        raise TypeError(f"{what} must be str or bytes, not {type(value).__name__}")
     if b"\0" in data:
         raise ValueError(f"{what} holds a NUL byte, which would end it early")
     if len(data) > limit:

@@ -69,7 +69,8 @@ env -u XDG_RUNTIME_DIR "$bin/vexlan" --job "$work/slip.set" --pdf "$work/slip.pd
 ex="$work/root/usr/share/doc/vexlan/examples"
 "$bin/vexlan-job" build "$ex/slip.json" -o "$work/tool.set"
 cc -std=c99 -Wall -Wextra -pedantic -Werror -I"$work/root/usr/include" "$ex/slip.c" -o "$work/slip-c"
-"$work/slip-c" "$work/c.set" && cmp "$work/c.set" "$work/tool.set"
+"$work/slip-c" "$work/c.set"
+cmp "$work/c.set" "$work/tool.set"
 PYTHONPATH="$work/root/usr/lib/python3/dist-packages" PYTHONDONTWRITEBYTECODE=1 python3 "$ex/slip.py" "$work/py.set"
 cmp "$work/py.set" "$work/tool.set"
 

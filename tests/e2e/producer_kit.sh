@@ -30,6 +30,40 @@ for change in 's/char text\[260\]/char text[256]/' 's/uint8_t unused\[8\]; /uint
   fi
 done
 
+# Strings that do not fit their field, and empty jobs, are refused, never cut.
+cat >"$work/limits.c" <<'C'
+#include <vexlan/job.h>
+int main(void)
+{
+    vexlan_item it;
+    char s[261];
+    memset(s, 'x', 260);
+    s[260] = '\0';
+    vexlan_item_init(&it, VEXLAN_TEXT_LINE, 0, 0, 100, 100);
+    return vexlan_set_text_line(&it, s + 1, "Times New Roman", 0) == 0 && vexlan_set_text_line(&it, s, "", 0) == -1 &&
+           vexlan_set_text_block(&it, "a.txt", "Times New Roman!") == -1 && vexlan_set_image(&it, s, 0, 0) == -1 &&
+           vexlan_write_job("x.set", &it, 0) == -1 && errno == EINVAL ? 0 : 1;
+}
+C
+cc -std=c99 "${strict[@]}" -I"$inc" "$work/limits.c" -o "$work/limits"
+(cd "$work"; ./limits)
+[ ! -e "$work/x.set" ]
+python3 - "$work/x.set" <<'PY'
+import sys, vexlan_job as v
+r = (0, 0, 100, 100)
+cases = (lambda: v.text_line(r, "宋" * 130), lambda: v.text_line(r, "a", face="Microsoft YaHei UI"),
+         lambda: v.image(r, b"a\0.jpg"), lambda: v.frame((0, 0, 1)), lambda: v.frame(r, pen_width=2**31),
+         lambda: v.write_job(sys.argv[1], []))
+for i, make in enumerate(cases):
+    try:
+        make().to_bytes("gbk")
+        raise SystemExit(f"case {i} was accepted")
+    except ValueError:
+        pass
+assert len(v.text_line(r, "宋" * 129).to_bytes("gbk")) == v.RECORD_SIZE
+PY
+[ ! -e "$work/x.set" ]
+
 mkdir "$work/out"
 "$work/slip-c" "$work/out/c.set"
 "$work/slip-cxx" "$work/out/cxx.set"
@@ -46,8 +80,11 @@ PY
 # Writing over a job replaces it whole; a failed write leaves the folder as
 # it was (a directory in the job's place, a folder that does not exist).
 printf 'old' >"$work/out/c.set"
-"$work/slip-c" "$work/out/c.set" && cmp "$work/out/c.set" "$work/out/tool.set"
-python3 "$ex/slip.py" "$work/out/c.set" && cmp "$work/out/c.set" "$work/out/tool.set"
+"$work/slip-c" "$work/out/c.set"
+cmp "$work/out/c.set" "$work/out/tool.set"
+printf 'old' >"$work/out/c.set"
+python3 "$ex/slip.py" "$work/out/c.set"
+cmp "$work/out/c.set" "$work/out/tool.set"
 mkdir "$work/out/dir.set"
 for producer in "$work/slip-c" "python3 $ex/slip.py"; do
   for target in "$work/out/dir.set" "$work/none/x.set"; do
@@ -56,13 +93,15 @@ for producer in "$work/slip-c" "python3 $ex/slip.py"; do
   done
 done
 [ "$(ls -A "$work/out" | sort | tr '\n' ' ')" = "c.set cxx.set dir.set py.set tool.set " ]
-[ -z "$(ls -A "$work/out/dir.set")" ] && [ ! -e "$work/none" ]
+[ -z "$(ls -A "$work/out/dir.set")" ]
+[ ! -e "$work/none" ]
 
 # Packed files both ways, and the same damage refused by both.
 for n in 0 1 5 70001; do
   head -c "$n" /dev/urandom >"$work/in"
   python3 -c 'import sys, vexlan_job as v; v.write_packed(sys.argv[2], open(sys.argv[1], "rb").read())' "$work/in" "$work/py.bin"
-  "$VEXLAN_JOB_TOOL" unpack "$work/py.bin" -o "$work/back" && cmp "$work/in" "$work/back"
+  "$VEXLAN_JOB_TOOL" unpack "$work/py.bin" -o "$work/back"
+  cmp "$work/in" "$work/back"
   "$VEXLAN_JOB_TOOL" pack "$work/in" -o "$work/tool.bin"
   printf 'x' >>"$work/tool.bin"
   python3 - "$work/py.bin" "$work/tool.bin" "$work/in" <<'PY'
