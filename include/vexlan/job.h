@@ -11,7 +11,8 @@
  * Plain C99 or C++11 and later; POSIX or Windows. Every function is static
  * inline, so there is nothing to link. Strings are bytes in the code page
  * Vexlan runs with (VEXLAN_CODEPAGE, or its locale): GBK bytes for code page
- * 936, UTF-8 for 65001. docs/job-format.md describes every field. */
+ * 936, UTF-8 for 65001. job-format.md (/usr/share/doc/vexlan) describes
+ * every field. */
 #ifndef VEXLAN_JOB_H
 #define VEXLAN_JOB_H
 
