@@ -35,8 +35,8 @@ WIN_RECT ToWin(const RECT& r) { return WIN_RECT{r.left, r.top, r.right, r.bottom
 
 } // namespace
 
-GdiDC::GdiDC(HDC dc, int dpiX, int dpiY)
-    : m_dc(dc), m_codePage(AnsiCodePage()), m_systemCodePage(static_cast<UINT>(AnsiCodePage()) == GetACP())
+GdiDC::GdiDC(HDC dc, int dpiX, int dpiY, int originX, int originY)
+    : m_dc(dc), m_originX(originX), m_originY(originY), m_codePage(AnsiCodePage()), m_systemCodePage(static_cast<UINT>(AnsiCodePage()) == GetACP())
 {
     m_dpiX = dpiX > 0 ? dpiX : GetDeviceCaps(dc, LOGPIXELSX);
     m_dpiY = dpiY > 0 ? dpiY : GetDeviceCaps(dc, LOGPIXELSY);
@@ -46,7 +46,7 @@ GdiDC::GdiDC(HDC dc, int dpiX, int dpiY)
         m_dpiY = 96;
     m_saved = SaveDC(dc);
     // A fresh device context's drawing state, whatever the caller's DC had.
-    ::SetMapMode(dc, MM_TEXT);
+    SetMapMode(MM_TEXT);
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, OPAQUE);
@@ -85,7 +85,7 @@ int GdiDC::SetMapMode(int mode)
         SetViewportExtEx(m_dc, m_dpiX, -m_dpiY, nullptr);
     }
     SetWindowOrgEx(m_dc, 0, 0, nullptr);
-    SetViewportOrgEx(m_dc, 0, 0, nullptr);
+    SetViewportOrgEx(m_dc, m_originX, m_originY, nullptr);
     m_mapMode = mode;
     return previous;
 }
