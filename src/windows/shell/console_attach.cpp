@@ -5,6 +5,9 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <io.h>
+
 namespace vexlan {
 
 namespace {
@@ -16,6 +19,14 @@ bool Usable(WIN_DWORD which)
     return h != nullptr && h != INVALID_HANDLE_VALUE;
 }
 
+// Output byte for byte: a trace or an item list is the same file on every
+// system, with no CR put before each LF.
+void BinaryOutput()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
 } // namespace
 
 void AttachParentConsole()
@@ -23,7 +34,7 @@ void AttachParentConsole()
     const bool out = Usable(STD_OUTPUT_HANDLE);
     const bool err = Usable(STD_ERROR_HANDLE);
     if (out && err)
-        return;
+        return BinaryOutput();
     if (!AttachConsole(ATTACH_PARENT_PROCESS))
         return; // started from no console (Explorer, a producer without one)
     // The console's code page is then the one lines are written in
@@ -32,6 +43,7 @@ void AttachParentConsole()
         std::setvbuf(stdout, nullptr, _IOFBF, 4096);
     if (!err && std::freopen("CONOUT$", "w", stderr) != nullptr)
         std::setvbuf(stderr, nullptr, _IONBF, 0);
+    BinaryOutput();
 }
 
 } // namespace vexlan

@@ -2,6 +2,7 @@
 // it. Windows gives such a program no standard handles when it is started
 // from a console; it attaches to its parent's console and writes there.
 // Handles it was given (pipes, files, a shell that redirects) are kept.
+// Either way stdout and stderr are binary: no CR is put before each LF.
 #pragma once
 
 namespace vexlan {

@@ -56,6 +56,9 @@ public:
     int CodePage() const { return m_codePage; }
 
 private:
+    // DrawTextA, or DrawTextW of the text read in the core's code page.
+    int DrawTextAsked(const char* text, int length, WIN_RECT& box, UINT format);
+
     static constexpr uint32_t kStockFont = 1;
     static constexpr uint32_t kStockPen = 2;
 
