@@ -128,8 +128,14 @@ int CVexlanApp::PrintDirect()
         WriteConsoleLine("vexlan: the page is empty (" + why + "); nothing was sent to the printer");
         return 1;
     }
+    DirectPrint job;
+    job.printer = QString::fromStdString(m_cl.printer);
+    job.copies = m_cl.copies;
+    // The title as typed (UTF-8, the only character set IPP job names take).
+    job.title = QString::fromLocal8Bit(m_cl.title);
+    job.options = m_cl.printOptions;
     QString error;
-    if (!PrintPageDirect(ItemList, QString::fromStdString(m_cl.printer), error)) {
+    if (!PrintPageDirect(ItemList, job, error)) {
         WriteConsoleLine("vexlan: " + ConsoleText(error.toStdString()));
         return 1;
     }
