@@ -122,8 +122,9 @@ int CVexlanApp::PrintDirect()
     // why (the job's own warnings, printed above, say more). The preview
     // still shows an empty page; the user sees it there.
     if (ItemList.GetSize() == 0) {
+        const std::string where = m_jobPath == kStandardInputJob ? "on standard input" : QuotedPath(m_jobPath);
         const std::string why = m_jobPath.empty() ? std::string("no job file named")
-                                : m_bJobRead      ? "the job " + QuotedPath(m_jobPath) + " holds no items"
+                                : m_bJobRead      ? "the job " + where + " holds no items"
                                                   : "no job file could be read at " + QuotedPath(m_jobPath);
         WriteConsoleLine("vexlan: the page is empty (" + why + "); nothing was sent to the printer");
         return 1;
