@@ -131,6 +131,12 @@ bool HandOffJob(const std::string& jobPath, CPageItemArray& list, bool keepJob,
         LoadPrintJob(jobPath, list, diagnostics);
         return false;
     }
+    // A job piped in: read as a file is, record by record, and there is
+    // nothing to claim or delete.
+    if (jobPath == kStandardInputJob) {
+        ReadPrintJob(stdin, "standard input", std::string(), list, diagnostics);
+        return true;
+    }
     // Claiming: the job is renamed to a name of this process's own in the
     // same directory before it is read. rename is atomic, so of several
     // instances started on one job exactly one finds it under the job's
