@@ -124,12 +124,13 @@ app=$!
 pids+=($app)
 wid=$(wait_window "^打印输出$") || fail "no main window (no window manager)"
 sleep 0.3
-read -r wx wy ww wh < <(xwininfo -id "$wid" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
-  /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print x, y, w, h}')
+read -r wx wy ww wh < <(xwininfo -id "$wid" | awk '/Absolute upper-left [XY]:/ {p = p $4 " "}
+  /^ *(Width|Height):/ {s = s $2 " "} END {print p s}')
 echo "gui_xvfb: without a window manager the window is ${ww}x${wh} at ${wx},${wy}"
-near() { [ $(( $1 > $2 ? $1 - $2 : $2 - $1 )) -le $3 ]; }
-near "$ww" $((W * 2 / 3)) 40 && near "$wh" $((H * 2 / 3)) 60 || fail "window ${ww}x${wh} is not two thirds of ${W}x${H}"
-near $((wx + ww / 2)) $((W / 2)) 40 && near $((wy + wh / 2)) $((H / 2)) 60 || fail "window at ${wx},${wy} is not centred"
+# Two thirds of the screen each way, centred, to within a few pixels.
+off() { echo $(( ($1 - $2) * ($1 - $2) <= 400 )); }
+[ "$(off "$ww" $((W * 2 / 3)))$(off "$wh" $((H * 2 / 3)))$(off $((wx * 2 + ww)) "$W")$(off $((wy * 2 + wh)) "$H")" = 1111 ] ||
+  fail "the window is not two thirds of the screen, centred"
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
 xdotool key Escape
 wait_exit "$app" || fail "the program did not exit after Escape (no window manager)"

@@ -36,8 +36,6 @@ protected:
 
     QWidget* Viewport() const { return m_preview->GetPageView()->viewport(); }
     QString Status() const { return m_preview->findChild<QLabel*>(QStringLiteral("previewStatus"))->text(); }
-    // The point of the page (scene coordinates: printer pixels) under `pos`.
-    QPointF PageUnder(QPoint pos) const { return m_preview->GetPageView()->mapToScene(pos); }
     // A point 35% across and 30% down the (first) page, in view pixels.
     QPoint OnThePage() const
     {
@@ -45,8 +43,12 @@ protected:
         const QRectF page = view->scene()->items(Qt::AscendingOrder).front()->sceneBoundingRect();
         return view->mapFromScene(page.topLeft() + QPointF(page.width() * 0.35, page.height() * 0.3));
     }
-    // Two view pixels at the current zoom, in printer pixels.
-    double Tolerance() const { return 2 / m_preview->GetPageView()->transform().m11(); }
+    // The page point under `at` is `before`, to two view pixels.
+    void ExpectStill(QPoint at, QPointF before) const
+    {
+        const double tolerance = 2 / m_preview->GetPageView()->transform().m11();
+        EXPECT_LE((m_preview->GetPageView()->mapToScene(at) - before).manhattanLength(), tolerance);
+    }
 
     QPushButton* Button(const char* name) const
     {
@@ -96,7 +98,6 @@ TEST_F(PrintPreviewTest, DefaultPageRangeAndTwoPagesSideBySide)
     m_paints = 0;
     Button("previewNumPage")->click();
     EXPECT_EQ(m_paints, 2); // both places drawn with the page
-    EXPECT_EQ(Button("previewNumPage")->text(), QStringLiteral("一页(&O)"));
     const QList<QGraphicsItem*> pages = m_preview->GetPageView()->scene()->items(Qt::AscendingOrder);
     ASSERT_EQ(pages.size(), 2);
     EXPECT_EQ(pages[0]->pos().y(), pages[1]->pos().y());
@@ -144,10 +145,9 @@ TEST_F(PrintPreviewTest, ClickAndCtrlWheelZoomAboutThePointer)
     for (int click = 0; m_preview->GetZoomState() != CPrintPreview::ZOOM_IN; ++click) {
         ASSERT_LT(click, 10);
         const QPoint at = click == 0 ? OnThePage() : Viewport()->rect().center();
-        const QPointF before = PageUnder(at);
+        const QPointF before = m_preview->GetPageView()->mapToScene(at);
         QTest::mouseClick(Viewport(), Qt::LeftButton, {}, at);
-        EXPECT_NEAR(PageUnder(at).x(), before.x(), Tolerance()) << click;
-        EXPECT_NEAR(PageUnder(at).y(), before.y(), Tolerance()) << click;
+        ExpectStill(at, before);
     }
     QTest::mouseClick(Viewport(), Qt::LeftButton, {}, Viewport()->rect().center());
     EXPECT_EQ(m_preview->GetZoomState(), CPrintPreview::ZOOM_OUT);
@@ -156,7 +156,7 @@ TEST_F(PrintPreviewTest, ClickAndCtrlWheelZoomAboutThePointer)
     // outgrow the view, so that nothing holds it at an edge); the wheel
     // alone scrolls.
     const QPoint at = OnThePage();
-    const QPointF before = PageUnder(at);
+    const QPointF before = m_preview->GetPageView()->mapToScene(at);
     const int whole = m_preview->GetZoom().Percent();
     auto wheel = [this, at](int delta, Qt::KeyboardModifiers mods) {
         QWheelEvent e(at, Viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
@@ -165,8 +165,7 @@ TEST_F(PrintPreviewTest, ClickAndCtrlWheelZoomAboutThePointer)
     };
     wheel(240, Qt::ControlModifier);
     EXPECT_GT(m_preview->GetZoom().Percent(), whole);
-    EXPECT_NEAR(PageUnder(at).x(), before.x(), Tolerance());
-    EXPECT_NEAR(PageUnder(at).y(), before.y(), Tolerance());
+    ExpectStill(at, before);
     const int zoomed = m_preview->GetZoom().Percent();
     const int top = m_preview->GetPageView()->verticalScrollBar()->value();
     wheel(-120, Qt::NoModifier);
