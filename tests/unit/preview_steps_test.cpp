@@ -1,9 +1,8 @@
 // The preview's plain logic: zoom steps from the whole page to the closest
 // view and back, clicks and wheel notches, the default page range with one
-// and two pages shown, the frame's normal place.
+// and two pages shown.
 #include "core/app/preview_pages.h"
 #include "core/app/preview_zoom.h"
-#include "linux/shell/main_frame.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +69,6 @@ TEST(PreviewZoom, FitChangesAndWheelNotches)
 TEST(PreviewPages, DefaultRangeWithOneAndTwoPages)
 {
     PreviewPages pages;
-    EXPECT_FALSE(pages.CanPrev());
     pages.SetShown(2);
     pages.Next(); // one page on, also when two are shown
     EXPECT_EQ(pages.First(), 2u);
@@ -86,12 +84,6 @@ TEST(PreviewPages, DefaultRangeWithOneAndTwoPages)
     pages.SetShown(2);
     EXPECT_EQ(pages.First(), 65534u);
     EXPECT_EQ(pages.Last(), 65535u);
-}
-
-TEST(MainFrame, NormalGeometryIsTwoThirdsCentred)
-{
-    EXPECT_EQ(NormalFrameGeometry(QRect(0, 0, 1280, 800)), QRect(213, 133, 853, 533));
-    EXPECT_EQ(NormalFrameGeometry(QRect(1920, 30, 1200, 900)), QRect(2120, 180, 800, 600));
 }
 
 } // namespace
