@@ -66,7 +66,8 @@ QString PreviewStatusText(const PreviewPages& pages, const PreviewZoom& zoom)
 }
 
 CPrintPreview::CPrintPreview(std::unique_ptr<QPrinter> printer, QWidget* parent)
-    : QWidget(parent), m_pPrinter(std::move(printer))
+    : QWidget(parent), m_pPrinter(std::move(printer)), m_zoomInCursor(ZoomCursor(true)),
+      m_zoomOutCursor(ZoomCursor(false))
 {
     m_pToolbar = new CPreviewToolbar(this);
     m_pToolbar->setObjectName(QStringLiteral("previewToolbar"));
@@ -87,9 +88,10 @@ CPrintPreview::CPrintPreview(std::unique_ptr<QPrinter> printer, QWidget* parent)
     Q_ASSERT(m_pView != nullptr);
     // Dragging and clicking are handled here (a click zooms).
     m_pView->setDragMode(QGraphicsView::NoDrag);
+    m_pViewport = m_pView->viewport();
     m_pView->installEventFilter(this);
-    m_pView->viewport()->installEventFilter(this);
-    m_pView->viewport()->setMouseTracking(true);
+    m_pViewport->installEventFilter(this);
+    m_pViewport->setMouseTracking(true);
 
     m_pStatus = new QLabel(this);
     m_pStatus->setObjectName(QStringLiteral("previewStatus"));
@@ -129,7 +131,10 @@ CPrintPreview::CPrintPreview(std::unique_ptr<QPrinter> printer, QWidget* parent)
 
 CPrintPreview::~CPrintPreview()
 {
-    // The preview widget refers to the printer: it goes first.
+    // The preview widget refers to the printer: it goes first, and tells
+    // this widget nothing on its way out.
+    m_pView->removeEventFilter(this);
+    m_pViewport->removeEventFilter(this);
     delete m_pWidget;
     m_pWidget = nullptr;
 }
@@ -223,7 +228,7 @@ void CPrintPreview::SetShownPages(unsigned shown)
 
 QPointF CPrintPreview::ViewCentre() const
 {
-    return QRectF(m_pView->viewport()->rect()).center();
+    return QRectF(m_pViewport->rect()).center();
 }
 
 CPrintPreview::PagePoint CPrintPreview::PageAt(QPointF viewPos) const
@@ -299,7 +304,7 @@ bool CPrintPreview::eventFilter(QObject* watched, QEvent* event)
         UpdateButtons();
         return false;
     }
-    if (watched == m_pView->viewport())
+    if (watched == m_pViewport)
         return OnViewportEvent(event);
     return QWidget::eventFilter(watched, event);
 }
@@ -324,7 +329,7 @@ bool CPrintPreview::OnViewportEvent(QEvent* event)
         if (m_bPressed && (e->buttons() & Qt::LeftButton)) {
             if (!m_bDragging && (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
                 m_bDragging = true;
-                m_pView->viewport()->setCursor(Qt::ClosedHandCursor);
+                m_pViewport->setCursor(Qt::ClosedHandCursor);
             }
             if (m_bDragging) {
                 const QPoint moved = pos - m_pressPos;
@@ -367,11 +372,10 @@ bool CPrintPreview::OnViewportEvent(QEvent* event)
 
 void CPrintPreview::UpdateCursor(QPointF viewPos)
 {
-    QWidget* viewport = m_pView->viewport();
     if (PageAt(viewPos).index >= 0)
-        viewport->setCursor(ZoomCursor(m_zoom.CanZoomIn()));
+        m_pViewport->setCursor(m_zoom.CanZoomIn() ? m_zoomInCursor : m_zoomOutCursor);
     else
-        viewport->unsetCursor();
+        m_pViewport->unsetCursor();
 }
 
 double CPrintPreview::PageScale() const

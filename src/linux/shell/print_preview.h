@@ -18,6 +18,7 @@
 #include "core/app/preview_pages.h"
 #include "core/app/preview_zoom.h"
 
+#include <QCursor>
 #include <QWidget>
 
 #include <memory>
@@ -110,6 +111,7 @@ private:
     std::unique_ptr<QPrinter> m_pPrinter;
     QPrintPreviewWidget* m_pWidget = nullptr;
     QGraphicsView* m_pView = nullptr;
+    QWidget* m_pViewport = nullptr; // m_pView's
     CPreviewToolbar* m_pToolbar = nullptr;
     QLabel* m_pStatus = nullptr;
     QPushButton* m_pPrint = nullptr;
@@ -119,6 +121,8 @@ private:
     QPushButton* m_pZoomIn = nullptr;
     QPushButton* m_pZoomOut = nullptr;
     QPushButton* m_pClose = nullptr;
+    const QCursor m_zoomInCursor;
+    const QCursor m_zoomOutCursor;
     PreviewZoom m_zoom;
     PreviewPages m_pages;
     bool m_bViewChangeQueued = false;
