@@ -245,15 +245,12 @@ CPrintPreview::PagePoint CPrintPreview::PageAt(QPointF viewPos) const
 
 void CPrintPreview::ApplyZoom(QPointF anchor)
 {
-    // The page point to keep under the anchor: the one there, or else the
-    // centre of the first page shown, brought to the view's centre.
+    // The point to keep under the anchor, as a place on the page it lies
+    // on, or off the first page when it lies on none.
     PagePoint keep = PageAt(anchor);
     const QList<QGraphicsItem*> before = PageItems(m_pView);
-    if (keep.index < 0 && !before.isEmpty()) {
-        const QRectF paper = PaperRect(before.front());
-        keep = PagePoint{0, QPointF(paper.width() / 2, paper.height() / 2)};
-        anchor = ViewCentre();
-    }
+    if (keep.index < 0 && !before.isEmpty())
+        keep = PagePoint{0, m_pView->mapToScene(anchor.toPoint()) - PaperRect(before.front()).topLeft()};
     // Closer views show one page, the one zoomed into.
     if (!m_zoom.IsWholePage() && m_pages.Shown() == 2) {
         m_pages.ShowOnly(static_cast<unsigned>(std::max(keep.index, 0)));
