@@ -59,3 +59,12 @@ add_custom_target(vexlan-docs ALL DEPENDS ${VEXLAN_DOCS})
 install(FILES ${VEXLAN_DOCS} ${PROJECT_SOURCE_DIR}/packaging/deb/copyright
   DESTINATION ${VEXLAN_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/examples/ DESTINATION ${VEXLAN_INSTALL_DOCDIR}/examples)
+
+# The producer kit: the C header (vexlan/job.h), the Python module
+# (vexlan_job, where Debian's python3 finds modules of any Python 3 version)
+# and the JSON Schema of `vexlan-job build` input. The C and Python example
+# producers go with the example jobs above.
+install(FILES ${PROJECT_SOURCE_DIR}/include/vexlan/job.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vexlan)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/vexlan_job DESTINATION lib/python3/dist-packages
+  FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/job.schema.json DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/vexlan)

@@ -5,8 +5,11 @@
 #   1. It opens maximized in Print Preview (a screenshot is kept and checked
 #      for the page), the job file is gone, and after the window is closed it
 #      exits by itself with status 0.
+#      A click on the page zooms in: the page then fills far more of it.
 #   2. Print (Alt+P on the preview's toolbar) opens the print dialog; Escape
 #      cancels it and the program exits by itself.
+#   3. With no window manager the window has its normal place, two thirds of
+#      the screen each way, centred; Escape closes it.
 # Needs Xvfb, matchbox-window-manager, xdotool, wmctrl, xwininfo and
 # ImageMagick; without them it says so and passes.
 set -euo pipefail
@@ -72,6 +75,18 @@ echo "gui_xvfb: screenshot $shots/gui_xvfb_preview.png (white paper ${white}/100
 red=$(convert "$shots/gui_xvfb_preview.png" -fill black +opaque "rgb(255,0,0)" -format "%[fx:int(mean*100000)]" info:)
 [ "$red" -gt 0 ] || fail "the page's red frame is not in the preview"
 
+# A click on the page, a little above its centre, zooms in there.
+xdotool mousemove --window "$wid" $((ww / 2)) $((wh * 2 / 5)) click 1
+zoomed=0
+for _ in $(seq 30); do
+  sleep 0.1
+  import -window root "$shots/gui_xvfb_zoomed.png" 2>/dev/null || true
+  zoomed=$(convert "$shots/gui_xvfb_zoomed.png" -fill black +opaque white -format "%[fx:int(mean*1000)]" info: 2>/dev/null || echo 0)
+  [ "$zoomed" -ge $((white * 3 / 2)) ] && break
+done
+echo "gui_xvfb: clicked the page: white paper ${zoomed}/1000 of the screen (was ${white})"
+[ "$zoomed" -ge $((white * 3 / 2)) ] || fail "a click on the page did not zoom in"
+
 wmctrl -i -c "$wid"
 wait_exit "$app" || fail "the program did not exit after its window was closed"
 [ "$status" = 0 ] || fail "exit status $status after closing the window"
@@ -97,4 +112,25 @@ xdotool key Escape
 wait_exit "$app" || fail "the program did not exit after the dialog was cancelled"
 [ "$status" = 0 ] || fail "exit status $status after cancelling"
 echo "gui_xvfb: cancelled the print dialog, exited with 0"
+
+# ---- 3. no window manager: the normal place ---------------------------------
+kill "${xvfb_pids[1]}"
+wait "${xvfb_pids[1]}" 2>/dev/null || true
+make_job
+"$work/app/prn" 2>"$work/app.err" &
+app=$!
+pids+=($app)
+wid=$(wait_window "^打印输出$") || fail "no main window (no window manager)"
+sleep 0.3
+read -r wx wy ww wh < <(xwininfo -id "$wid" | awk '/Absolute upper-left [XY]:/ {p = p $4 " "}
+  /^ *(Width|Height):/ {s = s $2 " "} END {print p s}')
+echo "gui_xvfb: without a window manager the window is ${ww}x${wh} at ${wx},${wy}"
+near() { [ $((($1 - $2) * ($1 - $2))) -le 400 ]; } # within 20 pixels
+near "$ww" $((W * 2 / 3)) && near "$wh" $((H * 2 / 3)) && near $((wx * 2 + ww)) "$W" && near $((wy * 2 + wh)) "$H" ||
+  fail "the window is not two thirds of the screen, centred"
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+xdotool key Escape
+wait_exit "$app" || fail "the program did not exit after Escape (no window manager)"
+[ "$status" = 0 ] || fail "exit status $status after Escape"
+echo "gui_xvfb: Escape closed the preview, exited with 0"
 echo "gui_xvfb: OK"

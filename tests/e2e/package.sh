@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package: made by CPack from the build under test (or the .deb
 # named by VEXLAN_DEB, e.g. scripts/package's), it holds the two programs,
-# their manual pages and the documents and nothing else, and the programs
+# their manual pages, the documents and the producer kit and nothing else,
+# the installed kit writes the same job as the installed builder, and the programs
 # work from the unpacked tree: a job built from the installed example renders
 # to PDF with nothing on stderr. The manual pages are valid roff and name
 # every option that --help names. The documents over 4 kB are compressed, the
@@ -36,11 +37,14 @@ doc=./usr/share/doc/vexlan
 for want in ./usr/bin/vexlan ./usr/bin/vexlan-job \
     ./usr/share/man/man1/vexlan.1.gz ./usr/share/man/man1/vexlan-job.1.gz \
     "$doc/copyright" "$doc/changelog.gz" "$doc/examples/slip.json" \
-    "$doc/README.md*" "$doc/job-format.md*" "$doc/packed-format.md*"; do
+    "$doc/README.md*" "$doc/job-format.md*" "$doc/packed-format.md*" \
+    ./usr/include/vexlan/job.h ./usr/lib/python3/dist-packages/vexlan_job/__init__.py \
+    ./usr/share/vexlan/job.schema.json; do
   grep -qxE "$(sed 's/[.]/[.]/g; s/[*]$/(.gz)?/' <<<"$want")" "$work/files" ||
     { echo "missing from the package: $want"; exit 1; }
 done
-if grep -vE '^\./usr/(bin/vexlan(-job)?|share/man/man1/[^/]+\.1\.gz|share/doc/vexlan/.+)$' "$work/files"; then
+kit='include/vexlan/job\.h|lib/python3/dist-packages/vexlan_job/[a-z_]+\.py|share/vexlan/job\.schema\.json'
+if grep -vE "^\./usr/(bin/vexlan(-job)?|share/man/man1/[^/]+\.1\.gz|share/doc/vexlan/.+|$kit)\$" "$work/files"; then
   echo "unexpected files in the package (above)"; exit 1
 fi
 dpkg-deb -x "$deb" "$work/root"
@@ -77,6 +81,16 @@ env -u XDG_RUNTIME_DIR "$bin/vexlan" --job "$work/slip.set" --pdf "$work/slip.pd
 [ ! -s "$work/stderr" ] || { echo "stderr of a PDF run:"; cat "$work/stderr"; exit 1; }
 [ ! -e "$work/slip.set" ] || { echo "the job was not consumed"; exit 1; }
 [ "$(head -c 5 "$work/slip.pdf")" = "%PDF-" ] || { echo "no PDF written"; exit 1; }
+
+# The installed producer kit writes the same job: the C example against the
+# installed header, the Python example with the installed module.
+ex="$work/root/usr/share/doc/vexlan/examples"
+"$bin/vexlan-job" build "$ex/slip.json" -o "$work/tool.set"
+cc -std=c99 -Wall -Wextra -pedantic -Werror -I"$work/root/usr/include" "$ex/slip.c" -o "$work/slip-c"
+"$work/slip-c" "$work/c.set"
+cmp "$work/c.set" "$work/tool.set"
+PYTHONPATH="$work/root/usr/lib/python3/dist-packages" PYTHONDONTWRITEBYTECODE=1 python3 "$ex/slip.py" "$work/py.set"
+cmp "$work/py.set" "$work/tool.set"
 
 # Manual pages: no roff warnings, the version filled in, every option of
 # --help documented.

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -66,6 +67,18 @@ TEST_F(Shell, CaptionIsTheApplicationTitleAndIconIsSet)
     const QList<QSize> sizes = m_frame->windowIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(32, 32)));
     EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+}
+
+TEST_F(Shell, RestoredFrameTakesTwoThirdsOfTheScreenCentred)
+{
+    // Shown maximized; restored, it is neither the toolbar's strip nor off
+    // the screen, and the preview lets it be narrower still.
+    const QRect available = m_frame->screen()->availableGeometry();
+    EXPECT_TRUE(m_frame->isMaximized());
+    const QRect normal = m_frame->normalGeometry();
+    EXPECT_EQ(normal.size(), available.size() * 2 / 3);
+    EXPECT_LE((normal.center() - available.center()).manhattanLength(), 1);
+    EXPECT_LT(m_frame->minimumSizeHint().width(), available.width() / 3);
 }
 
 TEST_F(Shell, AcceleratorsAreInstalledOnTheFrame)

@@ -36,6 +36,7 @@ cupsd_start() {
   {
     echo "LogLevel warn"
     echo "PreserveJobFiles Yes" # the PDFs handed to it stay in DIR/spool for checking
+    echo "DirtyCleanInterval 0" # a job's attributes (DIR/spool/cNNNNN) are on disk at once
     echo "Listen $dir/cups.sock"
     [ -z "$port" ] || echo "Listen 127.0.0.1:$port"
     printf '%s\n' "Browsing No" "WebInterface No" "DefaultAuthType None" \

@@ -1,5 +1,6 @@
-// ParseCommandLine: every option, missing and bad arguments, unknown
-// options, and the combinations that are refused.
+// ParseCommandLine: every option in each of the forms users type (--opt=v,
+// --opt v, -xv, abbreviations, "--"), missing and bad arguments, unknown
+// options, operands, and the combinations that are refused.
 #include "core/app/command_line.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,18 @@ TEST(CommandLine, AcceptedCommandLines)
         {{"--pdf", "--trace"}, with([](CommandLine& c) { c.pdfFile = "--trace"; })},
         // The last of a repeated option wins.
         {{"--job", "a", "--job", "b"}, with([](CommandLine& c) { c.jobPath = "b"; })},
+        {{"--job=x.set", "--pdf=-"}, with([](CommandLine& c) { c.jobPath = "x.set"; c.pdfFile = "-"; })},
+        {{"--job", "-", "--png", "-", "--dpi=72"},
+         with([](CommandLine& c) { c.jobPath = "-"; c.pngFile = "-"; c.dpi = 72; })},
+        {{"--keep", "--dump"}, with([](CommandLine& c) { c.keepJob = true; c.dumpItems = true; })},
+        {{"--print", "-dOffice", "-n", "3", "-o", "media=Letter", "-osides=one-sided", "-t", "Slip 7"},
+         with([](CommandLine& c) {
+             c.print = true; c.printer = "Office"; c.copies = 3; c.title = "Slip 7";
+             c.printOptions = {"media=Letter", "sides=one-sided"};
+         })},
+        {{"--print", "--printer=Q", "--copies=2", "--option", "page-ranges=1", "--title="},
+         with([](CommandLine& c) { c.print = true; c.printer = "Q"; c.copies = 2; c.printOptions = {"page-ranges=1"}; })},
+        {{"--", }, CommandLine{}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(Join(r.args));
@@ -79,6 +92,9 @@ TEST(CommandLine, AcceptedCommandLines)
         EXPECT_EQ(cl.strict, e.strict);
         EXPECT_EQ(cl.help, e.help);
         EXPECT_EQ(cl.version, e.version);
+        EXPECT_EQ(cl.copies, e.copies);
+        EXPECT_EQ(cl.title, e.title);
+        EXPECT_EQ(cl.printOptions, e.printOptions);
     }
 }
 
@@ -103,10 +119,19 @@ TEST(CommandLine, RefusedCommandLinesSayWhy)
         {{"--png", "a.png", "--dpi", "99999999999999999999"}, "--dpi"},
         {{"--png", "a.png", "--dpi", "4294967596"}, "--dpi"}, // 300 + 2^32
         {{"--bogus"}, "--bogus"},
-        {{"--job=x.set"}, "--job=x.set"},
-        {{"-p"}, "-p"},
-        {{"job.set"}, "job.set"},
-        {{"--dump-items", "extra"}, "extra"},
+        {{"--job="}, "--job"},
+        {{"--trace=yes"}, "takes no value"},
+        {{"--pr"}, "ambiguous"},
+        {{"-p"}, "unknown option '-p'"},
+        {{"--print", "-d"}, "'-d' needs a value"},
+        {{"job.set"}, "unexpected operand 'job.set'"},
+        {{"--dump-items", "extra"}, "operand 'extra'"},
+        {{"--", "--trace"}, "operand '--trace'"},
+        {{"-"}, "operand '-'"},
+        {{"--print", "-n", "0"}, "-n"},
+        {{"--print", "--copies", "2x"}, "--copies"},
+        {{"-n", "2"}, "only used with --print"},
+        {{"-o", "media=A4", "--pdf", "a.pdf"}, "-o"},
         {{"--print", "--pdf", "a.pdf"}, "only one"},
         {{"--dump-items", "--trace"}, "only one"},
         {{"--png", "a.png", "--pdf", "b.pdf"}, "only one"},

@@ -77,43 +77,45 @@ TEST(JsonValue, ReadsValidDocuments)
     EXPECT_EQ(v.Find("c"), nullptr);
 }
 
-TEST(JsonValue, RefusesWithTheByteOffset)
+TEST(JsonValue, RefusesWithTheLineColumnAndByte)
 {
     const struct {
         std::string json;
         const char* error;
     } rows[] = {
-        {"", "a value is missing at byte 0"},
-        {"[1,]", "invalid value at byte 3"},
-        {"{\"a\":1,}", "expected a member name at byte 7"},
-        {"[1 2]", "expected ',' or ']' at byte 3"},
-        {"{\"a\" 1}", "expected ':' at byte 5"},
-        {"[] x", "text after the end of the document at byte 3"},
-        {"[]\0"s, "text after the end of the document at byte 2"},
-        {"[/**/]", "invalid value at byte 1"},
-        {"[01]", "expected ',' or ']' at byte 2"},
-        {"[1.]", "a digit must follow the decimal point at byte 3"},
-        {"[-.5]", "invalid value at byte 1"},
-        {"[+1]", "invalid value at byte 1"},
-        {"[1e]", "a digit must follow the exponent at byte 3"},
-        {"[1e400]", "number out of range at byte 1"},
-        {"[NaN]", "invalid value at byte 1"},
-        {"[tru]", "invalid value at byte 1"},
-        {"[\"ab", "unterminated string at byte 4"},
-        {"[\"a\tb\"]", "control character in a string (write it as an escape) at byte 3"},
-        {R"(["\x"])", "invalid escape at byte 2"},
-        {R"(["\u00G1"])", "invalid \\u escape at byte 6"},
-        {R"(["\ud83d"])", "unpaired surrogate escape at byte 2"},
-        {R"(["\ud83dx"])", "unpaired surrogate escape at byte 2"},
-        {R"(["\ud83d\u0041"])", "unpaired surrogate escape at byte 2"},
-        {R"(["a\ude00"])", "unpaired surrogate escape at byte 3"},
-        {"[\"\xC3\"]", "invalid UTF-8 at byte 2"},
-        {"[\"\xC0\xAF\"]", "invalid UTF-8 at byte 2"},
-        {"[\"\xED\xA0\x80\"]", "invalid UTF-8 at byte 2"},
-        {"[\"\xF4\x90\x80\x80\"]", "invalid UTF-8 at byte 2"},
-        {"[[", "the document ends early at byte 2"},
-        {"[[]", "unterminated array at byte 3"},
-        {"{\"a\":1", "unterminated object at byte 6"},
+        {"", "a value is missing at line 1, column 1 (byte 0)"},
+        {"[1,]", "invalid value at line 1, column 4 (byte 3)"},
+        {"{\"a\":1,}", "expected a member name at line 1, column 8 (byte 7)"},
+        {"[1 2]", "expected ',' or ']' at line 1, column 4 (byte 3)"},
+        {"{\"a\" 1}", "expected ':' at line 1, column 6 (byte 5)"},
+        {"[] x", "text after the end of the document at line 1, column 4 (byte 3)"},
+        {"[]\0"s, "text after the end of the document at line 1, column 3 (byte 2)"},
+        {"[/**/]", "invalid value at line 1, column 2 (byte 1)"},
+        {"[01]", "expected ',' or ']' at line 1, column 3 (byte 2)"},
+        {"[1.]", "a digit must follow the decimal point at line 1, column 4 (byte 3)"},
+        {"[-.5]", "invalid value at line 1, column 2 (byte 1)"},
+        {"[+1]", "invalid value at line 1, column 2 (byte 1)"},
+        {"[1e]", "a digit must follow the exponent at line 1, column 4 (byte 3)"},
+        {"[1e400]", "number out of range at line 1, column 2 (byte 1)"},
+        {"[NaN]", "invalid value at line 1, column 2 (byte 1)"},
+        {"[tru]", "invalid value at line 1, column 2 (byte 1)"},
+        {"[\"ab", "unterminated string at line 1, column 5 (byte 4)"},
+        {"[\"a\tb\"]", "control character in a string (write it as an escape) at line 1, column 4 (byte 3)"},
+        {R"(["\x"])", "invalid escape at line 1, column 3 (byte 2)"},
+        {R"(["\u00G1"])", "invalid \\u escape at line 1, column 7 (byte 6)"},
+        {R"(["\ud83d"])", "unpaired surrogate escape at line 1, column 3 (byte 2)"},
+        {R"(["\ud83dx"])", "unpaired surrogate escape at line 1, column 3 (byte 2)"},
+        {R"(["\ud83d\u0041"])", "unpaired surrogate escape at line 1, column 3 (byte 2)"},
+        {R"(["a\ude00"])", "unpaired surrogate escape at line 1, column 4 (byte 3)"},
+        {"[\"\xC3\"]", "invalid UTF-8 at line 1, column 3 (byte 2)"},
+        {"[\"\xC0\xAF\"]", "invalid UTF-8 at line 1, column 3 (byte 2)"},
+        {"[\"\xED\xA0\x80\"]", "invalid UTF-8 at line 1, column 3 (byte 2)"},
+        {"[\"\xF4\x90\x80\x80\"]", "invalid UTF-8 at line 1, column 3 (byte 2)"},
+        {"[[", "the document ends early at line 1, column 3 (byte 2)"},
+        {"[[]", "unterminated array at line 1, column 4 (byte 3)"},
+        {"{\"a\":1", "unterminated object at line 1, column 7 (byte 6)"},
+        // Lines end at LF (a CR before it is the line's); a column counts characters.
+        {"\xEF\xBB\xBF[\r\n \"\xE5\xAE\x8B\xE4\xBD\x93\" 1]", "expected ',' or ']' at line 2, column 7 (byte 16)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.json);
@@ -138,6 +140,8 @@ TEST(JsonValue, BoundsTheNesting)
         for (int i = 0; i < 1000000; ++i)
             deep += open;
         EXPECT_FALSE(ParseJson(deep, v, error));
-        EXPECT_EQ(error, "nested too deeply at byte " + std::to_string(kJsonMaxDepth * std::strlen(open)));
+        const std::size_t at = kJsonMaxDepth * std::strlen(open);
+        EXPECT_EQ(error, "nested too deeply at line 1, column " + std::to_string(at + 1) + " (byte " +
+                             std::to_string(at) + ")");
     }
 }

@@ -13,6 +13,7 @@
 // magic number, "truncate" cuts the file to that many bytes.
 #include "commands.h"
 #include "job_from_json.h"
+#include "tool_io.h"
 
 #include "core/text/codepage.h"
 #include "core/text/console_text.h"
@@ -22,13 +23,25 @@
 namespace vexlan::tool {
 namespace {
 
-// `msg` is ASCII text and bytes as the system gave them (file names,
-// VEXLAN_CODEPAGE's value): written as they are.
-int Fail(int status, const std::string& msg)
-{
-    WriteConsoleLine("vexlan-job: " + msg);
-    return status;
-}
+// The largest JSON description read: far beyond any page's items.
+constexpr std::size_t kMaxJsonBytes = std::size_t(256) << 20;
+
+enum : int { kLossyOption = kFirstOwnOption };
+
+constexpr OptionSpec kBuildOptions[] = {{"lossy", 0, false, kLossyOption}};
+
+constexpr char kBuildUsage[] =
+    "usage: vexlan-job build JOB.json -o FILE.set [--lossy]\n"
+    "\n"
+    "Writes the job file FILE.set from the JSON description of its items in\n"
+    "JOB.json (see vexlan-job(1)). \"-\" as JOB.json or FILE.set: standard input\n"
+    "or output.\n"
+    "\n"
+    "  -o, --output FILE  the job file (replaced only once complete)\n"
+    "  --lossy            store characters the code page cannot hold as '?'\n"
+    "                     (with a warning) instead of refusing the job\n"
+    "  -h, --help         show this text\n"
+    "  --version          show the version\n";
 
 // A builder's error in the console's character set: its text is UTF-8 (the
 // JSON's), but for a leading "NAME: " with the input's name, whose bytes stay.
@@ -40,72 +53,37 @@ std::string BuildErrorLine(const std::string& error, const std::string& name)
     return ConsoleText(error);
 }
 
-// The whole file, or false when it cannot be read.
-bool ReadInput(const std::string& path, std::string& data)
-{
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return false;
-    char buf[65536];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        data.append(buf, n);
-    const bool read = std::ferror(f) == 0;
-    std::fclose(f);
-    return read;
-}
-
-struct BuildArgs {
-    std::string in;
-    std::string out;
-    bool lossy = false;
-};
-
-bool ParseBuildArgs(const std::vector<std::string>& args, BuildArgs& a)
-{
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size())
-            a.out = args[++i];
-        else if (args[i] == "--lossy")
-            a.lossy = true;
-        else if (a.in.empty() && !args[i].empty() && args[i][0] != '-')
-            a.in = args[i];
-        else {
-            std::fprintf(stderr, "vexlan-job build: unexpected argument '%s'\n", args[i].c_str());
-            return false;
-        }
-    }
-    if (a.in.empty() || a.out.empty()) {
-        std::fputs("usage: vexlan-job build JOB.json -o FILE.set [--lossy]\n", stderr);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int RunBuild(const std::vector<std::string>& args)
 {
-    BuildArgs a;
-    if (!ParseBuildArgs(args, a))
+    CommandArgs a;
+    if (!ParseCommandArgs("build", args, kBuildOptions, a))
         return 2;
+    if (a.help)
+        return WriteHelp("vexlan-job", kBuildUsage);
+    if (a.version)
+        return WriteHelp("vexlan-job", std::string("vexlan-job ") + VEXLAN_VERSION + "\n");
     if (const std::string bad = CodePageSettingError(); !bad.empty())
-        return Fail(2, bad);
-    const ItemJsonOptions options{AnsiCodePage(), a.lossy};
+        return Fail("build", 2, bad);
+    const ItemJsonOptions options{AnsiCodePage(), !a.others.empty()};
 
     // The name's bytes are the file's: it is opened as it was given.
     std::string json;
-    if (!ReadInput(a.in, json))
-        return Fail(1, "cannot read " + a.in);
+    std::string why;
+    if (!ReadInput(a.in, kMaxJsonBytes, json, why))
+        return Fail("build", 1, why);
+    const std::string name = a.in == "-" ? std::string("standard input") : a.in;
     std::string bytes;
     std::vector<std::string> warnings;
     std::string error;
-    const bool built = JobFromJson(json, a.in, options, bytes, warnings, error);
+    const bool built = JobFromJson(json, name, options, bytes, warnings, error);
     for (const std::string& w : warnings)
-        WriteConsoleLine("vexlan-job: warning: " + ConsoleText(w));
+        WriteConsoleLine("vexlan-job build: warning: " + ConsoleText(w));
     if (!built)
-        return Fail(1, BuildErrorLine(error, a.in));
-    if (!WriteWholeFile(a.out, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
-        return Fail(1, "cannot write " + a.out);
+        return Fail("build", 1, BuildErrorLine(error, name));
+    if (!WriteOutput(a.out, bytes.data(), bytes.size(), why))
+        return Fail("build", 1, why);
     return 0;
 }
 

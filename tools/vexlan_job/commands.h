@@ -9,13 +9,14 @@
 
 namespace vexlan::tool {
 
-int RunBuild(const std::vector<std::string>& args);   // build JOB.json -o FILE.set
+// IN and OUT may be "-": standard input and output.
+int RunBuild(const std::vector<std::string>& args);   // build JOB.json -o FILE.set [--lossy]
 int RunPack(const std::vector<std::string>& args);    // pack IN -o OUT [--seed N]
 int RunUnpack(const std::vector<std::string>& args);  // unpack IN -o OUT
 
 // Writes `size` bytes to `path`, replacing what was there only once they
 // are all on disk (CAtomicFile): on failure the previous file stays as it
-// was. A directory, device or FIFO is refused.
-bool WriteWholeFile(const std::string& path, const uint8_t* data, std::size_t size);
+// was, and `why` (when given) says why. A directory, device or FIFO is refused.
+bool WriteWholeFile(const std::string& path, const uint8_t* data, std::size_t size, std::string* why = nullptr);
 
 } // namespace vexlan::tool

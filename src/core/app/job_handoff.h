@@ -33,6 +33,9 @@ std::string StartedName(const char* argv0, const char* pathEnv, const std::strin
 std::string StartedExecutablePath(const char* argv0, const char* pathEnv, const std::string& cwd,
                                   const char* execFn = nullptr);
 
+// The job path that means standard input (--job -).
+inline constexpr char kStandardInputJob[] = "-";
+
 // The job path for an executable path: same directory and title, ".set";
 // empty when the executable's path is empty (no job is read or deleted).
 std::string JobPathForExecutable(const std::string& exePath);
@@ -45,6 +48,8 @@ std::string ResolveJobPath(const std::string& given, const char* argv0 = nullptr
 
 // Claims the job at `jobPath`, reads it into `list` (LoadPrintJob) and
 // removes it, whatever it held; with `keepJob` it is read in place and kept.
+// kStandardInputJob reads standard input to its end (or the last record)
+// and closes it; nothing is claimed or removed.
 // Claiming renames the job to a name of this process's own (ClaimedJobName)
 // first, so that of several instances started on one job exactly one reads
 // it and the others find no job (an empty page). Only a regular file or a

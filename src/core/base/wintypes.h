@@ -1,6 +1,11 @@
 // Plain Windows-style types and constants the page model and renderer use:
 // BOOL, RECT, COLORREF, the DIB header structures, and the GDI constants.
 // Only data definitions here; no behaviour.
+//
+// On Windows the system headers define the same constants and colour
+// macros with the same values; when they came first (through
+// windows/base/windows_api.h, which also keeps their structures apart from
+// these), theirs serve and the definitions below marked so are left out.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +32,11 @@ struct RECT {
 // True when the rectangle has no area: right <= left or bottom <= top.
 inline bool IsRectEmpty(const RECT& rc) { return rc.right <= rc.left || rc.bottom <= rc.top; }
 
+#ifndef _WINDOWS_
 inline uint8_t GetRValue(COLORREF c) { return static_cast<uint8_t>(c & 0xFF); }
 inline uint8_t GetGValue(COLORREF c) { return static_cast<uint8_t>((c >> 8) & 0xFF); }
 inline uint8_t GetBValue(COLORREF c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
+#endif
 
 struct BITMAPINFOHEADER {
     uint32_t biSize = 40;
@@ -59,7 +66,9 @@ struct BITMAPINFO {
     RGBQUAD bmiColors[1];
 };
 
+#ifndef _WINDOWS_
 constexpr uint32_t BI_RGB = 0;
+#endif
 
 // Bytes per DIB row: rows are padded to a multiple of 4 bytes. Returns 0
 // when the row would not fit in 32 bits.
@@ -70,6 +79,7 @@ inline uint64_t DibRowBytes(int64_t width, int bitCount)
     return ((static_cast<uint64_t>(width) * static_cast<uint64_t>(bitCount) + 31u) / 32u) * 4u;
 }
 
+#ifndef _WINDOWS_
 // Mapping modes
 constexpr int MM_TEXT = 1;
 constexpr int MM_HIMETRIC = 3;
@@ -108,3 +118,4 @@ constexpr int FF_DONTCARE = 0;
 
 // Pen style
 constexpr int PS_SOLID = 0;
+#endif

@@ -16,7 +16,10 @@
 namespace vexlan {
 
 constexpr int CP_GBK = 936;
+// <windows.h> defines CP_UTF8 as the same number.
+#ifndef CP_UTF8
 constexpr int CP_UTF8 = 65001;
+#endif
 constexpr int CP_SINGLE_BYTE = 1252; // any code page without lead bytes
 
 // The process's ANSI code page, decided once on first use (or set by

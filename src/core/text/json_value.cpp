@@ -5,6 +5,7 @@
 
 #include "core/text/codepage.h"
 
+#include <algorithm>
 #include <charconv>
 #include <system_error>
 
@@ -38,9 +39,24 @@ public:
     const std::string& Error() const { return m_error; }
 
 private:
+    // The error names the place as an editor shows it (line and column,
+    // both from 1, a column counting characters, the byte order mark none),
+    // and the byte offset for tools.
     bool Fail(const char* what)
     {
-        m_error = std::string(what) + " at byte " + std::to_string(m_pos);
+        std::size_t line = 1;
+        std::size_t column = 1;
+        const std::size_t end = std::min(m_pos, m_s.size());
+        for (std::size_t i = m_s.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0; i < end; ++i) {
+            if (m_s[i] == '\n') {
+                ++line;
+                column = 1;
+            } else if ((static_cast<unsigned char>(m_s[i]) & 0xC0) != 0x80) {
+                ++column; // UTF-8 continuation bytes belong to the character before
+            }
+        }
+        m_error = std::string(what) + " at line " + std::to_string(line) + ", column " + std::to_string(column) +
+                  " (byte " + std::to_string(m_pos) + ")";
         return false;
     }
 

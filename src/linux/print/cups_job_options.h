@@ -6,8 +6,13 @@
 #include "linux/print/cups_submit.h"
 
 #include <QPageLayout>
+#include <QPageSize>
 #include <QPrinter>
 #include <QStringList>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace vexlan {
 
@@ -20,5 +25,17 @@ std::string CupsSides(QPrinter::DuplexMode duplex, QPageLayout::Orientation orie
 // Qt's list of a queue's own options: names and values alternating. A
 // trailing name without a value is dropped.
 CupsOptionList CupsOptionsFromPairs(const QStringList& nameValuePairs);
+
+// lp's -o arguments as lp reads them: each through cupsParseOptions
+// ("name=value", several in one argument separated by spaces, values in
+// quotes), in order; a later option of the same name replaces an earlier.
+CupsOptionList ParseLpOptions(const std::vector<std::string>& arguments);
+
+// The paper the options ask for: the value of "media" (else "PageSize"),
+// or the first of its comma-separated parts, that names a paper CUPS
+// knows by its PWG, IPP or PPD name ("na_letter_8.5x11in", "Letter",
+// "iso_a5_148x210mm", "A4"). Nothing when no option names one; whether the
+// queue has that paper is the scheduler's to judge.
+std::optional<QPageSize> PaperOfOptions(const CupsOptionList& options);
 
 } // namespace vexlan

@@ -41,7 +41,8 @@ QString FailureText(const QString& queue, const SubmitFailure& failure)
 
 } // namespace
 
-bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure)
+bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure,
+                  const CupsOptionList& extraOptions)
 {
     const PdfPageSetup setup = PdfPageSetupOf(printer);
     // A printer with an output file (the print dialog's file printer) gets
@@ -73,8 +74,9 @@ bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawP
         return false;
     }
     SubmitFailure submit;
-    if (!SubmitPdfToQueue(queue.toStdString(), QFile::encodeName(spool).toStdString(), CupsJobOptionsOf(printer),
-                          submit)) {
+    CupsJobOptions options = CupsJobOptionsOf(printer);
+    options.printerOptions.insert(options.printerOptions.end(), extraOptions.begin(), extraOptions.end());
+    if (!SubmitPdfToQueue(queue.toStdString(), QFile::encodeName(spool).toStdString(), options, submit)) {
         failure.line = QString::fromStdString(submit.line);
         failure.text = submit.kind == SubmitFailure::Local ? failure.line : FailureText(queue, submit);
         return false;
@@ -82,18 +84,29 @@ bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawP
     return true;
 }
 
-bool PrintPageDirect(const CPageItemArray& items, const QString& printerName, QString& error)
+bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error)
 {
     QPrinter printer(QPrinter::HighResolution);
-    const PrinterChoice choice = SelectPrinter(printer, printerName, false);
+    const PrinterChoice choice = SelectPrinter(printer, job.printer, false);
     if (choice.kind == PrinterChoice::None) {
         error = choice.error;
         return false;
     }
     UseDefaultPage(printer);
-    printer.setDocName(QGuiApplication::applicationDisplayName());
+    const CupsOptionList lpOptions = ParseLpOptions(job.options);
+    // The page is laid out on the paper the options ask for, as the queue
+    // will print it; the scheduler judges whether the queue has it.
+    if (const std::optional<QPageSize> paper = PaperOfOptions(lpOptions)) {
+        if (!printer.setPageSize(*paper) || !UsePrintableArea(printer)) {
+            error = QStringLiteral("printing on \"%1\" failed: the paper \"%2\" cannot be laid out")
+                        .arg(printer.printerName(), paper->name());
+            return false;
+        }
+    }
+    printer.setDocName(job.title.isEmpty() ? QGuiApplication::applicationDisplayName() : job.title);
+    printer.setCopyCount(job.copies);
     PrintFailure failure;
-    if (PrintOnePage(printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure))
+    if (PrintOnePage(printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure, lpOptions))
         return true;
     error = failure.line;
     return false;

@@ -4,10 +4,13 @@
 #pragma once
 
 #include "core/job/page_item.h"
+#include "linux/print/cups_submit.h"
 
 #include <QString>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QPainter;
 class QPrinter;
@@ -23,15 +26,27 @@ struct PrintFailure {
 // Calls `drawPage` once with a painter on a PDF page laid out as `printer`
 // lays out its page, then delivers that page: into the printer's output
 // file (complete or absent), or to its CUPS queue, whose answer is checked.
+// `extraOptions` go to the queue after the printer's own (they win).
 // Returns false with `failure` set when no output file is given for a PDF
 // printer, the file cannot be written, or the scheduler refuses the job or
 // cannot be reached.
-bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure);
+bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure,
+                  const CupsOptionList& extraOptions = {});
 
-// The window-less print: the page of `items` on the queue `printerName`
-// (empty: the default queue), without a dialog. Fails with `error` when the
+// What --print asks for, in lp's terms.
+struct DirectPrint {
+    QString printer;                  // the destination (-d); empty: the default queue
+    int copies = 1;                   // -n
+    QString title;                    // -t; empty: the program's name
+    std::vector<std::string> options; // each -o argument as given
+};
+
+// The window-less print: the page of `items` on `job.printer`, without a
+// dialog. The -o options reach the scheduler as lp sends them; a paper
+// they name (media=, PageSize=) is the one the page is laid out on, with
+// the printable area the queue reports for it. Fails with `error` when the
 // queue does not exist, when no queue is installed, or when the job cannot
 // be started.
-bool PrintPageDirect(const CPageItemArray& items, const QString& printerName, QString& error);
+bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error);
 
 } // namespace vexlan

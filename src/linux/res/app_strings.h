@@ -134,6 +134,13 @@ inline constexpr const char* kProductName = "Vexlan 应用程序";
 // The menu bar's one item.
 inline constexpr const char* kMenuExitText = "退出(&X)";
 
+// The preview's status line: the page or pages shown and the zoom in
+// percent; the tip of the toolbar's extension button.
+inline constexpr const char* kPreviewPageText = "第 %1 页";
+inline constexpr const char* kPreviewPagesText = "第 %1-%2 页";
+inline constexpr const char* kPreviewZoomText = "缩放 %1%";
+inline constexpr const char* kPreviewMoreText = "更多按钮";
+
 // Put before the reason when a print pass fails ("打印失败：" + the queue or
 // file and why).
 inline constexpr const char* kPrintFailedText = "打印失败：";

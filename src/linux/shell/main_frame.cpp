@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenuBar>
+#include <QScreen>
 
 namespace vexlan {
 
@@ -35,6 +36,14 @@ const std::vector<Accelerator>& AcceleratorTable()
         {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE},
     };
     return table;
+}
+
+QRect NormalFrameGeometry(const QRect& available)
+{
+    const QSize size(available.width() * 2 / 3, available.height() * 2 / 3);
+    QRect place(QPoint(0, 0), size);
+    place.moveCenter(available.center());
+    return place;
 }
 
 CMainFrame::CMainFrame(CVexlanApp* pApp, CVexlanDoc* pDoc) : m_pApp(pApp), m_pDoc(pDoc)
@@ -82,6 +91,9 @@ int CMainFrame::OnCreate()
 
     m_pView = new CVexlanView(this);
     setCentralWidget(m_pView);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(NormalFrameGeometry(screen->availableGeometry()));
     return 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QRect>
 
 #include <vector>
 
@@ -26,6 +27,12 @@ struct Accelerator {
 
 // The accelerator table (resource 128), in the table's order.
 const std::vector<Accelerator>& AcceleratorTable();
+
+// The frame's normal (restored) place on a screen whose free area is
+// `available`: two thirds of it each way, centred. The frame is shown
+// maximized; this is where it goes when restored, and what it keeps where
+// no window manager maximizes it.
+QRect NormalFrameGeometry(const QRect& available);
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT

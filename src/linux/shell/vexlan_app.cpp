@@ -122,14 +122,21 @@ int CVexlanApp::PrintDirect()
     // why (the job's own warnings, printed above, say more). The preview
     // still shows an empty page; the user sees it there.
     if (ItemList.GetSize() == 0) {
+        const std::string where = m_jobPath == kStandardInputJob ? "on standard input" : QuotedPath(m_jobPath);
         const std::string why = m_jobPath.empty() ? std::string("no job file named")
-                                : m_bJobRead      ? "the job " + QuotedPath(m_jobPath) + " holds no items"
+                                : m_bJobRead      ? "the job " + where + " holds no items"
                                                   : "no job file could be read at " + QuotedPath(m_jobPath);
         WriteConsoleLine("vexlan: the page is empty (" + why + "); nothing was sent to the printer");
         return 1;
     }
+    DirectPrint job;
+    job.printer = QString::fromStdString(m_cl.printer);
+    job.copies = m_cl.copies;
+    // The title as typed (UTF-8, the only character set IPP job names take).
+    job.title = QString::fromLocal8Bit(m_cl.title);
+    job.options = m_cl.printOptions;
     QString error;
-    if (!PrintPageDirect(ItemList, QString::fromStdString(m_cl.printer), error)) {
+    if (!PrintPageDirect(ItemList, job, error)) {
         WriteConsoleLine("vexlan: " + ConsoleText(error.toStdString()));
         return 1;
     }

@@ -89,7 +89,7 @@ void CVexlanView::OnFilePrintPreview()
         this);
     m_pPreview = new CPrintPreview(std::move(info.m_pPrinter), this);
     layout()->addWidget(m_pPreview);
-    connect(m_pPreview, &CPrintPreview::paintRequested, this, &CVexlanView::OnPreviewPaint);
+    connect(m_pPreview, &CPrintPreview::pagePaintRequested, this, &CVexlanView::OnPreviewPaint);
     connect(m_pPreview, &CPrintPreview::printRequested, this, &CVexlanView::OnPreviewPrint);
     connect(m_pPreview, &CPrintPreview::closeRequested, this, &CVexlanView::ClosePreview);
     // Both outlive the preview's end by a little (deleted later, retired):
@@ -103,19 +103,18 @@ void CVexlanView::OnFilePrintPreview()
     m_pPreview->show();
 }
 
-void CVexlanView::OnPreviewPaint(QPrinter* printer)
+void CVexlanView::OnPreviewPaint(QPainter* painter)
 {
     // The page as the renderer last drew it on its thread (the page
     // renderer, as OnPrint draws it), laid over the printable area; a blank
     // page until the first drawing is done.
-    QPainter painter;
-    if (!painter.begin(printer) || m_pRenderer == nullptr)
+    if (m_pRenderer == nullptr)
         return;
     const PreviewImage& page = m_pRenderer->Page();
     if (page.image.isNull())
         return;
-    painter.drawImage(QRectF(0, 0, page.image.width() / page.scale, page.image.height() / page.scale),
-                      page.image);
+    painter->drawImage(QRectF(0, 0, page.image.width() / page.scale, page.image.height() / page.scale),
+                       page.image);
     // For benchmarks of the time to a painted preview: one line once the
     // first drawn page is on its way to the screen (the widget paints it in
     // the events already queued, before a zero-length timer fires).

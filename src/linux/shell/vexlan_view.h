@@ -100,7 +100,7 @@ private:
     void OnEndPrinting(CPrintInfo& info);
 
     // The preview's requests.
-    void OnPreviewPaint(QPrinter* printer);
+    void OnPreviewPaint(QPainter* painter);
     void OnPreviewPrint();
     bool EndPreview();
 
