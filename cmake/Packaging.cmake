@@ -44,7 +44,9 @@ string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS
   "fonts-arphic-uming | fonts-noto-cjk | fonts-wqy-zenhei"
   "fonts-wqy-zenhei | fonts-noto-cjk | fonts-arphic-uming"
   "fonts-liberation2 | fonts-liberation | fonts-croscore"
-  "fonts-dejavu-core")
+  "fonts-dejavu-core"
+  # The producers' Python module (vexlan_job in dist-packages) runs on it.
+  "python3:any")
 # Printing is the program's main job: a local scheduler prints on this
 # machine's queues (without one, CUPS_SERVER still reaches a print server).
 # Qt's own print dialog and buttons in the user's language.
