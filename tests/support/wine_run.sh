@@ -14,8 +14,11 @@
 set -euo pipefail
 
 export WINEDEBUG=-all
-# No Mono or Gecko installer at prefix creation; no window.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+# No Mono or Gecko installer at prefix creation; no window. A caller's own
+# overrides come after these: explorer.exe= keeps Wine from starting its
+# desktop for a window-less run that opens a printer (without a display that
+# desktop waits 10 s for a COM service that never starts).
+export WINEDLLOVERRIDES="mscoree=;mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
 
 state=${VEXLAN_WINE_STATE:-}
