@@ -27,6 +27,21 @@ std::wstring Widen(const std::string& bytes, UINT codePage)
     return wide;
 }
 
+// `path` (system code page) made absolute against the working directory;
+// empty when GetFullPathName fails.
+std::string FullPath(const std::string& path)
+{
+    const WIN_DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (need == 0 || need > 32768)
+        return {};
+    std::string full(need, '\0');
+    const WIN_DWORD n = GetFullPathNameA(path.c_str(), need, full.data(), nullptr);
+    if (n == 0 || n >= need)
+        return {};
+    full.resize(n);
+    return full;
+}
+
 } // namespace
 
 bool PrintPass(HDC printerDc, const std::string& printerName, const std::string& title,
@@ -102,7 +117,16 @@ bool PrintPagePdf(const CPageItemArray& items, const std::string& file, const st
                 "\" printer";
         return false;
     }
-    const bool printed = PrintPass(dc, kPdfPrinterName, title, items, error, file);
+    // The PDF printer's driver writes the file in the spooler's process,
+    // whose working directory is not ours: a relative name is made whole
+    // here, against this process's directory, as the user meant it.
+    const std::string whole = FullPath(file);
+    if (whole.empty()) {
+        DeleteDC(dc);
+        error = "cannot write PDF file \"" + file + "\": " + Win32ErrorText(GetLastError());
+        return false;
+    }
+    const bool printed = PrintPass(dc, kPdfPrinterName, title, items, error, whole);
     DeleteDC(dc);
     return printed;
 }
