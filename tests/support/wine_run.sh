@@ -14,10 +14,8 @@
 set -euo pipefail
 
 export WINEDEBUG=-all
-# No Mono or Gecko installer at prefix creation; no window. A caller's own
-# overrides come after these: explorer.exe= keeps Wine from starting its
-# desktop for a window-less run that opens a printer (without a display that
-# desktop waits 10 s for a COM service that never starts).
+# No Mono or Gecko installer at prefix creation; no window. The caller's own
+# follow (explorer.exe=: no desktop, which waits 10 s for a printer's first use).
 export WINEDLLOVERRIDES="mscoree=;mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
 

@@ -8,15 +8,13 @@ set -euo pipefail
 [ -x "$VEXLAN_LINUX_JOB_TOOL" ] || { echo "wine_handoff: SKIP (no Linux vexlan-job)"; exit 77; }
 run="$(dirname "$0")/../support/wine_run.sh" T=$(mktemp -d)
 trap 'chmod -R u+w "$T"; rm -rf "$T"' EXIT
-export LC_ALL=C.UTF-8 VEXLAN_CODEPAGE=65001 CUPS_SERVER="$T/no-cups.sock"
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+export LC_ALL=C.UTF-8 VEXLAN_CODEPAGE=65001 CUPS_SERVER="$T/no-cups.sock" WINEDLLOVERRIDES=explorer.exe=
+failures=0; fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 bash "$VEXLAN_TEST_DATA/sample/make_sample.sh" "$VEXLAN_LINUX_JOB_TOOL" "$T" >/dev/null
 mkdir "$T/shop" && cp "$VEXLAN_WIN_BIN" "$T/shop/vexlan.exe"
 job=$T/shop/vexlan.set exe=$T/shop/vexlan.exe
 left() { find "$T/shop" -mindepth 1 ! -name vexlan.exe -printf '%f '; }
 reads() { grep -c '"Left aligned line, Arial"' "$@" | grep -c ':[1-9]' || true; }
-
 # name|how the job is put in place|options|readers|left beside vexlan.exe|stderr (a glob)
 while IFS='|' read -r name setup opts want stays line; do
   eval "$setup" && rc=0
@@ -32,11 +30,9 @@ read-only job|cp "$T/sample.set" "$job" && chmod a-w "$job"||1||
 read-only, kept|cp "$T/sample.set" "$job" && chmod a-w "$job"|--keep-job|1|vexlan.set |
 directory|mkdir "$job"||0|vexlan.set |vexlan: warning: job file "Z:\\*\\shop\\vexlan.set": not a regular file; the page is empty
 TABLE
-
 for pair in $(seq 10); do
   cp "$T/sample.set" "$job"
   "$run" "$exe" --dump-items >"$T/1" 2>/dev/null & "$run" "$exe" --dump-items >"$T/2" 2>/dev/null; wait $!
   [ "$(reads "$T/1" "$T/2")/$(left)" = "1/" ] || fail "pair $pair: $(reads "$T/1" "$T/2") read the job, left '$(left)'"
 done
-[ "$failures" -eq 0 ] || exit 1
-echo "wine hand-off: all checks passed"
+[ "$failures" -eq 0 ] && echo "wine hand-off: all checks passed"

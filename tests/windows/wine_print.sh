@@ -13,11 +13,9 @@ T=$(mktemp -d /tmp/vexlan-wprint.XXXXXX) && chmod 755 "$T"
 trap 'cupsd_stop "$T/cups"; rm -rf "$T"' EXIT
 export LC_ALL=C.UTF-8 VEXLAN_CODEPAGE=65001 WINEDLLOVERRIDES=explorer.exe= CUPS_SERVER=$T/cups/cups.sock
 unset PRINTER LPDEST
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+failures=0; fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 cupsd_start "$T/cups" && for q in A D R; do cupsd_queue "$T/cups" $q; done && lpadmin -d D && cupsreject -r "out of forms" R
 bash "$VEXLAN_TEST_DATA/sample/make_sample.sh" "$VEXLAN_LINUX_JOB_TOOL" "$T" >/dev/null && : >"$T/empty.set"
-
 # name|scheduler|job|options|status|stderr besides the reader's warnings (a glob)
 while IFS='|' read -r name server job opts want line; do
   cp "$T/$job" "$T/run.set" && rc=0
@@ -35,12 +33,10 @@ empty page|$CUPS_SERVER|empty.set|--print --printer A|1|vexlan: the page is empt
 rejecting queue|$CUPS_SERVER|sample.set|--print --printer R|1|vexlan: printing on "R" failed: *
 no PDF printer|$CUPS_SERVER|sample.set|--pdf $T/out.pdf|1|vexlan: cannot write PDF file "$T/out.pdf": this system has no "Microsoft Print to PDF" printer
 TABLE
-
 # Only the two good pages reached a queue, each with its text.
 for _ in $(seq 300); do [ -s "$T/cups/out/A.pdf" ] && [ -s "$T/cups/out/D.pdf" ] && [ -z "$(lpstat -o)" ] && break; sleep 0.1; done
 for q in A D; do
   [[ $(pdftotext "$T/cups/out/$q.pdf" - 2>&1) == *"Left aligned line, Arial"*"Total: 1,280.00 CNY"* ]] || fail "queue $q: no page with its text"
 done
 [ "$(lpstat -W all -o | wc -l)" = 2 ] && [ ! -e "$T/out.pdf" ] || fail "sent: $(lpstat -W all -o; ls "$T"/out.pdf 2>&1)"
-[ "$failures" -eq 0 ] || exit 1
-echo "wine print: all checks passed"
+[ "$failures" -eq 0 ] && echo "wine print: all checks passed"
