@@ -14,8 +14,9 @@
 set -euo pipefail
 
 export WINEDEBUG=-all
-# No Mono or Gecko installer at prefix creation; no window.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+# No Mono or Gecko installer at prefix creation; no window. The caller's own
+# follow (explorer.exe=: no desktop, which waits 10 s for a printer's first use).
+export WINEDLLOVERRIDES="mscoree=;mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
 
 state=${VEXLAN_WINE_STATE:-}

@@ -157,9 +157,16 @@ TEST(PathOps, TrailingSeparatorMustBeACharacterOfItsOwn)
     EXPECT_EQ(CombinePath(dir, "y.set", '\\', CP_UTF8), dir + "y.set");
 }
 
-TEST(PathOps, NativeFormsUseSlashAndProcessCodePage)
+TEST(PathOps, NativeFormsUseTheSystemSeparatorAndProcessCodePage)
 {
     CodePageGuard cp(CP_UTF8);
+#ifdef _WIN32
+    EXPECT_EQ(GetPathName("C:\\Tools\\prn.exe"), "prn.exe");
+    EXPECT_EQ(GetPathTitle("C:\\Tools\\prn.bin"), "prn");
+    EXPECT_EQ(GetPathDir("C:\\prn"), "C:\\");
+    EXPECT_EQ(CombinePath("C:\\Tools", "x\\prn.set"), "C:\\Tools\\prn.set");
+    EXPECT_EQ(ReplacePathExt("C:\\Tools.v2\\prn", ".set"), "C:\\Tools.v2\\prn.set");
+#else
     EXPECT_EQ(GetPathName("/opt/tools/prn"), "prn");
     EXPECT_EQ(GetPathTitle("/opt/tools/prn.bin"), "prn");
     EXPECT_EQ(GetPathDir("/prn"), "/");
@@ -167,4 +174,5 @@ TEST(PathOps, NativeFormsUseSlashAndProcessCodePage)
     EXPECT_EQ(ReplacePathExt("/opt/tools/prn", ".set"), "/opt/tools/prn.set");
     // Backslashes are not separators natively.
     EXPECT_EQ(ReplacePathExt("C:\\Tools\\prn.exe", ".set"), "C:\\Tools\\prn.set");
+#endif
 }

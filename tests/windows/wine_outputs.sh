@@ -12,7 +12,7 @@ command -v convert >/dev/null || { echo "no ImageMagick"; exit 77; }
 wine_run=$(dirname "$0")/../support/wine_run.sh
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
-export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen CUPS_SERVER="$T/no-cups.sock"
+export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen CUPS_SERVER="$T/no-cups.sock" WINEDLLOVERRIDES=explorer.exe=
 unset PRINTER LPDEST
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

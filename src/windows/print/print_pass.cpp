@@ -3,6 +3,7 @@
 
 #include "core/render/page_renderer.h"
 #include "windows/print/printer_page.h"
+#include "windows/print/spool_job.h"
 #include "windows/print/win32_error.h"
 #include "windows/surface/gdi_dc.h"
 
@@ -12,6 +13,9 @@
 namespace vexlan {
 
 namespace {
+
+// How long --pdf waits for the PDF printer to write its file.
+constexpr unsigned kPdfWaitMs = 120000;
 
 // `bytes` in `codePage` as UTF-16 (empty when they cannot be converted).
 std::wstring Widen(const std::string& bytes, UINT codePage)
@@ -27,10 +31,25 @@ std::wstring Widen(const std::string& bytes, UINT codePage)
     return wide;
 }
 
+// `path` (system code page) made absolute against the working directory;
+// empty when GetFullPathName fails.
+std::string FullPath(const std::string& path)
+{
+    const WIN_DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (need == 0 || need > 32768)
+        return {};
+    std::string full(need, '\0');
+    const WIN_DWORD n = GetFullPathNameA(path.c_str(), need, full.data(), nullptr);
+    if (n == 0 || n >= need)
+        return {};
+    full.resize(n);
+    return full;
+}
+
 } // namespace
 
 bool PrintPass(HDC printerDc, const std::string& printerName, const std::string& title,
-               const CPageItemArray& items, std::string& error, const std::string& output)
+               const CPageItemArray& items, std::string& error, const std::string& output, int* jobId)
 {
     const std::string failed = "printing on \"" + printerName + "\" failed: ";
     // The output path is in the system's code page, as every path the
@@ -47,7 +66,8 @@ bool PrintPass(HDC printerDc, const std::string& printerName, const std::string&
     doc.cbSize = sizeof doc;
     doc.lpszDocName = wideTitle.c_str();
     doc.lpszOutput = output.empty() ? nullptr : wideOutput.c_str();
-    if (StartDocW(printerDc, &doc) <= 0) {
+    const int job = StartDocW(printerDc, &doc);
+    if (job <= 0) {
         error = failed + "the document cannot be started: " + Win32ErrorText(GetLastError());
         return false;
     }
@@ -72,6 +92,8 @@ bool PrintPass(HDC printerDc, const std::string& printerName, const std::string&
         // EndDoc failed: the spooler holds a document it will not print.
         return abort("the document cannot be handed to the spooler: " + Win32ErrorText(GetLastError()));
     }
+    if (jobId != nullptr)
+        *jobId = job;
     return true;
 }
 
@@ -102,9 +124,35 @@ bool PrintPagePdf(const CPageItemArray& items, const std::string& file, const st
                 "\" printer";
         return false;
     }
-    const bool printed = PrintPass(dc, kPdfPrinterName, title, items, error, file);
+    // The PDF printer's driver writes the file in the spooler's process,
+    // whose working directory is not ours: a relative name is made whole
+    // here, against this process's directory, as the user meant it.
+    const std::string whole = FullPath(file);
+    if (whole.empty()) {
+        DeleteDC(dc);
+        error = "cannot write PDF file \"" + file + "\": " + Win32ErrorText(GetLastError());
+        return false;
+    }
+    // EndDoc returns once the document is spooled; the driver writes the
+    // file later. Done means the job left the queue and the file is new.
+    const FileStamp before = StampOf(whole);
+    int job = 0;
+    const bool printed = PrintPass(dc, kPdfPrinterName, title, items, error, whole, &job);
     DeleteDC(dc);
-    return printed;
+    if (!printed)
+        return false;
+    const std::string failed = "cannot write PDF file \"" + file + "\": ";
+    std::string why;
+    if (!WaitForSpoolJob(kPdfPrinterName, job, kPdfWaitMs, why)) {
+        error = failed + why;
+        return false;
+    }
+    const FileStamp after = StampOf(whole);
+    if (!after.exists || after.size == 0 || (before.exists && after.written == before.written)) {
+        error = failed + "\"" + kPdfPrinterName + "\" finished the document but wrote no file";
+        return false;
+    }
+    return true;
 }
 
 } // namespace vexlan

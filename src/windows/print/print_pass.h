@@ -15,9 +15,10 @@ namespace vexlan {
 // when it is not empty (DOCINFO's lpszOutput; a path in the system's code
 // page). On any failure the document is aborted and `error` holds one line
 // "printing on "NAME" failed: REASON". Returns true when the spooler took
-// the whole page.
+// the whole page; `jobId`, when given, then holds the spooler's job.
 bool PrintPass(HDC printerDc, const std::string& printerName, const std::string& title,
-               const CPageItemArray& items, std::string& error, const std::string& output = {});
+               const CPageItemArray& items, std::string& error, const std::string& output = {},
+               int* jobId = nullptr);
 
 // The window-less print: the page on the printer `requested` (empty: the
 // default printer), titled `title`. Fails with `error` when the printer does
@@ -28,8 +29,10 @@ bool PrintPageDirect(const CPageItemArray& items, const std::string& requested, 
 // The printer every Windows 10 and 11 has for PDF files.
 inline constexpr const char* kPdfPrinterName = "Microsoft Print to PDF";
 
-// The page into the PDF file `file` through kPdfPrinterName. Fails with
-// `error` when that printer is not installed or the pass fails.
+// The page into the PDF file `file` through kPdfPrinterName, waiting for
+// the printer to finish the document (at most two minutes) and to have
+// written the file. Fails with `error` when that printer is not installed,
+// the pass fails, or no file was written.
 bool PrintPagePdf(const CPageItemArray& items, const std::string& file, const std::string& title,
                   std::string& error);
 

@@ -7,6 +7,10 @@ namespace vexlan {
 
 std::string Win32ErrorText(unsigned long code)
 {
+    // A GDI call that fails without setting an error leaves 0, whose text
+    // would be "The operation completed successfully".
+    if (code == 0)
+        return "no reason given by the system";
     char buffer[512] = {};
     const WIN_DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     WIN_DWORD n = FormatMessageA(flags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), buffer,
