@@ -33,6 +33,17 @@ for cp in 65001 936; do
   done
 done
 
+# Pipes as on Linux: a job on standard input, a PNG to standard output the
+# same bytes as the file.
+export VEXLAN_CODEPAGE=65001
+"$VEXLAN_LINUX_BIN" --job "$T/65001/sample.set" --keep-job --trace >"$T/lin" 2>/dev/null
+"$wine_run" "$VEXLAN_WIN_BIN" --job - --trace <"$T/65001/sample.set" >"$T/win" 2>/dev/null || fail "--job -: status $?"
+cmp -s "$T/lin" "$T/win" || fail "--job - --trace differs from Linux"
+"$wine_run" "$VEXLAN_WIN_BIN" --job "$T/65001/sample.set" --keep-job --png "$T/file.png" --dpi 30 2>/dev/null &&
+  "$wine_run" "$VEXLAN_WIN_BIN" --job "$T/65001/sample.set" --keep-job --png - --dpi 30 >"$T/piped.png" 2>/dev/null &&
+  cmp -s "$T/file.png" "$T/piped.png" || fail "--png - is not the PNG --png FILE writes"
+unset VEXLAN_CODEPAGE
+
 # --png at 100 dpi (no printer: a whole A4 sheet): each item's area, cut
 # inside the frames around it, holds ink in the same place on both: the
 # whole box of pictures and frames; for text, the edge or centre it is

@@ -12,12 +12,10 @@
 
 #include "linux/headless/png_output.h"
 #include "core/app/command_line.h"
+#include "core/app/stdout_copy.h"
 #include "os/atomic_file.h"
-#include "os/file_problem.h"
 #include "core/text/console_text.h"
-#include "core/render/trace_dc.h"
 #include "linux/surface/page_painter.h"
-#include "core/render/page_renderer.h"
 #include "linux/print/page_setup.h"
 #include "linux/pdf/pdf_page.h"
 
@@ -26,12 +24,9 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <exception>
 #include <functional>
-#include <memory>
 
 namespace vexlan {
 
@@ -52,26 +47,6 @@ int Fail(const std::string& message)
 QPageLayout OutputPageLayout()
 {
     return DefaultPrinterPageLayout();
-}
-
-// Copies the file at `path` to standard output; `what` names it in the
-// error ("the PDF").
-int CopyToStandardOutput(const std::string& path, const std::string& what)
-{
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!in)
-        return Fail("cannot read back " + what + ": " + ErrnoReason(errno));
-    char buffer[64 * 1024];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) {
-        if (std::fwrite(buffer, 1, n, stdout) != n)
-            return Fail("cannot write " + what + " to standard output: " + ErrnoReason(errno));
-    }
-    if (std::ferror(in.get()))
-        return Fail("cannot read back " + what + ": " + ErrnoReason(errno));
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return Fail("cannot write " + what + " to standard output: " + ErrnoReason(errno));
-    return 0;
 }
 
 // An output for "-": made whole by `make` into a file of a private
@@ -123,24 +98,6 @@ int MakePng(const CPageItemArray& items, const std::string& file, int dpi, const
 }
 
 } // namespace
-
-int RunTrace(const CPageItemArray& items)
-{
-    // Each call is printed as it is made: a page's trace (a line can hold
-    // a text of hundreds of megabytes) is never held whole.
-    CTraceDC dc(stdout);
-    bool complete = true;
-    try {
-        RenderPage(&dc, items);
-    } catch (const std::exception&) {
-        complete = false; // the calls made up to the failure are still printed
-    }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return Fail("cannot write the trace to standard output");
-    if (!complete)
-        return Fail("the page could not be drawn completely (out of memory)");
-    return 0;
-}
 
 int RunPdf(const CPageItemArray& items, const std::string& file)
 {

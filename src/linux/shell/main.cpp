@@ -1,6 +1,7 @@
 // vexlan: entry point. Parses the command line, then either produces a
 // window-less output (item dump, trace, PDF, PNG) or runs the application.
 #include "core/app/command_line.h"
+#include "core/app/program_start.h"
 #include "linux/shell/face_check.h"
 #include "linux/shell/gui_run.h"
 #include "linux/headless/headless_output.h"
@@ -70,30 +71,9 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     CommandLine cl;
-    std::string error;
-    if (!ParseCommandLine(args, cl, error)) {
-        WriteConsoleLine("vexlan: " + error + " (try --help)");
-        return 2;
-    }
-    if (cl.help || cl.version) {
-        if (cl.help)
-            std::fputs(UsageText().c_str(), stdout);
-        else
-            std::printf("vexlan %s\n", VEXLAN_VERSION);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            WriteConsoleLine("vexlan: cannot write to standard output");
-            return 1;
-        }
-        return 0;
-    }
-    // An unknown code page would turn every text into the wrong characters.
-    if (const std::string bad = CodePageSettingError(); !bad.empty()) {
-        WriteConsoleLine("vexlan: " + bad);
-        return 2;
-    }
-    SetAnsiCodePage(DetectAnsiCodePage());
+    if (int status = 0; !StartFromCommandLine(argc, argv, cl, status))
+        return status;
     // Before any thread starts: an empty LPDEST or PRINTER means unset.
     ForgetEmptyPrinterVariables();
     if (cl.Headless())

@@ -6,17 +6,18 @@
 // covers the whole sheet.
 #include "windows/headless/headless_output.h"
 
-#include "core/render/page_renderer.h"
-#include "core/render/trace_dc.h"
+#include "core/app/command_line.h"
+#include "core/app/stdout_copy.h"
 #include "core/text/console_text.h"
 #include "os/atomic_file.h"
 #include "windows/headless/png_bands.h"
 #include "windows/print/print_pass.h"
 #include "windows/print/printer_page.h"
+#include "windows/print/win32_error.h"
 
 #include <cmath>
 #include <cstdio>
-#include <exception>
+#include <functional>
 
 namespace vexlan {
 
@@ -35,26 +36,47 @@ int Fail(const std::string& message)
     return 1;
 }
 
-} // namespace
-
-int RunTrace(const CPageItemArray& items)
+// `bytes` in the system's code page (a command line's) as UTF-8; empty
+// when they cannot be converted.
+std::string SystemToUtf8(const std::string& bytes)
 {
-    // Each call is printed as it is made; a failure keeps what was printed.
-    CTraceDC dc(stdout);
-    bool complete = true;
-    try {
-        RenderPage(&dc, items);
-    } catch (const std::exception&) {
-        complete = false;
-    }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return Fail("cannot write the trace to standard output");
-    if (!complete)
-        return Fail("the page could not be drawn completely (out of memory)");
-    return 0;
+    if (bytes.empty() || bytes.size() > 0x7FFFFFF)
+        return {};
+    const int n = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), n, nullptr, 0);
+    if (units <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), n, wide.data(), units);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), size, nullptr, nullptr);
+    return utf8;
 }
 
-int RunPng(const CPageItemArray& items, const std::string& file, int dpi)
+// An output for "-": made whole by `make` into a temporary file, then
+// copied to standard output, so that a page that cannot be made writes
+// nothing there. `make` returns the exit status.
+int ThroughStandardOutput(const std::string& what, const std::function<int(const std::string&)>& make)
+{
+    char dir[MAX_PATH + 1] = {};
+    char path[MAX_PATH + 1] = {};
+    const WIN_DWORD n = GetTempPathA(sizeof dir, dir);
+    if (n == 0 || n > MAX_PATH || GetTempFileNameA(dir, "vxl", 0, path) == 0)
+        return Fail("cannot make a temporary file for " + what + ": " + Win32ErrorText(GetLastError()));
+    // GetTempFileName made the file; the output replaces it whole.
+    int status = make(path);
+    if (status == 0)
+        status = CopyToStandardOutput(path, what);
+    DeleteFileA(path);
+    return status;
+}
+
+// The PNG of the page at `dpi` into `file`, complete or absent; `failed`
+// begins the error line.
+int MakePng(const CPageItemArray& items, const std::string& file, int dpi, const std::string& failed)
 {
     if (dpi <= 0)
         return Fail("the PNG resolution must be a positive number of dpi");
@@ -75,27 +97,46 @@ int RunPng(const CPageItemArray& items, const std::string& file, int dpi)
 
     CAtomicFile out(file);
     if (!out.Open())
-        return Fail("cannot write PNG file " + file + ": " + out.Error());
+        return Fail(failed + ": " + out.Error());
     std::string error;
     if (!WriteGdiPagePng(items, int(width), int(height), originX, originY, dpi, out, error))
-        return Fail("cannot write PNG file " + file + ": " + error);
+        return Fail(failed + ": " + error);
     if (!out.Commit())
-        return Fail("cannot write PNG file " + file + ": " + out.Error());
+        return Fail(failed + ": " + out.Error());
     return 0;
+}
+
+// The spooler's name of the document: the title given, else the program's.
+std::string DocumentTitle(const std::string& given)
+{
+    const std::string title = SystemToUtf8(given);
+    return title.empty() ? std::string(kDocumentTitle) : title;
+}
+
+} // namespace
+
+int RunPng(const CPageItemArray& items, const std::string& file, int dpi)
+{
+    if (IsStandardOutput(file))
+        return ThroughStandardOutput("the PNG", [&items, dpi](const std::string& path) {
+            return MakePng(items, path, dpi, "cannot make the PNG for standard output");
+        });
+    return MakePng(items, file, dpi, "cannot write PNG file " + file);
 }
 
 int RunPdf(const CPageItemArray& items, const std::string& file)
 {
-    std::string error;
-    if (!PrintPagePdf(items, file, kDocumentTitle, error))
-        return Fail(error);
-    return 0;
+    const auto make = [&items](const std::string& path) {
+        std::string error;
+        return PrintPagePdf(items, path, kDocumentTitle, error) ? 0 : Fail(error);
+    };
+    return IsStandardOutput(file) ? ThroughStandardOutput("the PDF", make) : make(file);
 }
 
-int RunPrint(const CPageItemArray& items, const std::string& printer)
+int RunPrint(const CPageItemArray& items, const CommandLine& cl)
 {
     std::string error;
-    if (!PrintPageDirect(items, printer, kDocumentTitle, error))
+    if (!PrintPageDirect(items, cl.printer, cl.copies, DocumentTitle(cl.title), error))
         return Fail(error);
     return 0;
 }

@@ -97,17 +97,21 @@ bool PrintPass(HDC printerDc, const std::string& printerName, const std::string&
     return true;
 }
 
-bool PrintPageDirect(const CPageItemArray& items, const std::string& requested, const std::string& title,
-                     std::string& error)
+bool PrintPageDirect(const CPageItemArray& items, const std::string& requested, int copies,
+                     const std::string& title, std::string& error)
 {
     const PrinterLookup lookup = FindPrinter(requested, true);
     if (!lookup.error.empty()) {
         error = lookup.error;
         return false;
     }
-    HDC dc = CreatePrinterDc(lookup.page.printer);
+    HDC dc = CreatePrinterDc(lookup.page.printer, copies);
     if (dc == nullptr) {
-        error = "printer \"" + lookup.page.printer + "\" cannot be opened: " + Win32ErrorText(GetLastError());
+        const WIN_DWORD code = GetLastError();
+        error = "printer \"" + lookup.page.printer + "\" cannot be opened: " + Win32ErrorText(code);
+        if (copies > 1 && code == ERROR_NOT_SUPPORTED)
+            error = "printer \"" + lookup.page.printer + "\" cannot print " + std::to_string(copies) +
+                    " copies of a document; nothing was sent to it";
         return false;
     }
     const bool printed = PrintPass(dc, lookup.page.printer, title, items, error);

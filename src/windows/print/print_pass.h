@@ -20,11 +20,12 @@ bool PrintPass(HDC printerDc, const std::string& printerName, const std::string&
                const CPageItemArray& items, std::string& error, const std::string& output = {},
                int* jobId = nullptr);
 
-// The window-less print: the page on the printer `requested` (empty: the
-// default printer), titled `title`. Fails with `error` when the printer does
-// not exist, when there is none, or when the pass fails.
-bool PrintPageDirect(const CPageItemArray& items, const std::string& requested, const std::string& title,
-                     std::string& error);
+// The window-less print: `copies` copies of the page on the printer
+// `requested` (empty: the default printer), titled `title`. Fails with
+// `error` when the printer does not exist, when there is none, when its
+// driver takes no copy count, or when the pass fails.
+bool PrintPageDirect(const CPageItemArray& items, const std::string& requested, int copies,
+                     const std::string& title, std::string& error);
 
 // The printer every Windows 10 and 11 has for PDF files.
 inline constexpr const char* kPdfPrinterName = "Microsoft Print to PDF";

@@ -3,6 +3,7 @@
 
 #include "windows/print/win32_error.h"
 
+#include <climits>
 #include <vector>
 
 namespace vexlan {
@@ -63,11 +64,41 @@ std::string DefaultPrinterName()
     return std::string(name.data());
 }
 
-HDC CreatePrinterDc(const std::string& name)
+HDC CreatePrinterDc(const std::string& name, int copies)
 {
     if (name.empty())
         return nullptr;
-    return CreateDCA("WINSPOOL", name.c_str(), nullptr, nullptr);
+    if (copies <= 1)
+        return CreateDCA("WINSPOOL", name.c_str(), nullptr, nullptr);
+    if (copies > SHRT_MAX) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return nullptr;
+    }
+    // The printer's own settings, with the copy count changed: the driver
+    // merges the field into its DEVMODE, then the DC is made with it.
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(name.c_str()), &printer, nullptr))
+        return nullptr;
+    HDC dc = nullptr;
+    const LONG size = DocumentPropertiesA(nullptr, printer, const_cast<char*>(name.c_str()), nullptr, nullptr, 0);
+    if (size >= static_cast<LONG>(sizeof(DEVMODEA)) && size < (1 << 20)) {
+        std::vector<unsigned char> buffer(static_cast<std::size_t>(size), 0);
+        auto* mode = reinterpret_cast<DEVMODEA*>(buffer.data());
+        if (DocumentPropertiesA(nullptr, printer, const_cast<char*>(name.c_str()), mode, nullptr, DM_OUT_BUFFER) == IDOK) {
+            mode->dmFields |= DM_COPIES;
+            mode->dmCopies = static_cast<short>(copies);
+            if (DocumentPropertiesA(nullptr, printer, const_cast<char*>(name.c_str()), mode, mode,
+                                    DM_IN_BUFFER | DM_OUT_BUFFER) == IDOK &&
+                mode->dmCopies == copies)
+                dc = CreateDCA("WINSPOOL", name.c_str(), nullptr, mode);
+            else
+                SetLastError(ERROR_NOT_SUPPORTED);
+        }
+    }
+    const WIN_DWORD code = GetLastError();
+    ClosePrinter(printer);
+    SetLastError(code);
+    return dc;
 }
 
 PrinterLookup FindPrinter(const std::string& requested, bool needPrinter)

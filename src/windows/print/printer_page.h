@@ -53,7 +53,10 @@ PrinterLookup FindPrinter(const std::string& requested, bool needPrinter);
 std::string DefaultPrinterName();
 
 // A device context on the printer `name` (CreateDCA on the spooler);
-// nullptr when it cannot be made. Delete it with DeleteDC.
-HDC CreatePrinterDc(const std::string& name);
+// nullptr when it cannot be made. Delete it with DeleteDC. With `copies`
+// above 1 the driver's settings ask for that many copies (DEVMODE's
+// dmCopies); a driver that takes no copy count gives nullptr, with
+// ERROR_NOT_SUPPORTED as the last error.
+HDC CreatePrinterDc(const std::string& name, int copies = 1);
 
 } // namespace vexlan

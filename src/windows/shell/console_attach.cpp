@@ -19,10 +19,12 @@ bool Usable(WIN_DWORD which)
     return h != nullptr && h != INVALID_HANDLE_VALUE;
 }
 
-// Output byte for byte: a trace or an item list is the same file on every
-// system, with no CR put before each LF.
+// Bytes as they are: a trace or an item list is the same file on every
+// system, with no CR put before each LF, and a job piped in (--job -) is
+// read without its CR LF pairs and ^Z bytes changed.
 void BinaryOutput()
 {
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }

@@ -2,6 +2,7 @@
 // the command line, then produces a window-less output (item dump, trace,
 // PNG, PDF, a print without a dialog) or runs the window.
 #include "core/app/command_line.h"
+#include "core/app/program_start.h"
 #include "core/app/job_handoff.h"
 #include "core/app/job_warnings.h"
 #include "core/job/item_json.h"
@@ -31,7 +32,7 @@ int PrintDirect(const CommandLine& cl, const std::string& jobPath, bool jobRead)
         WriteConsoleLine("vexlan: the page is empty (" + why + "); nothing was sent to the printer");
         return 1;
     }
-    return RunPrint(ItemList, cl.printer);
+    return RunPrint(ItemList, cl);
 }
 
 // The window-less outputs: load the job as printing would, produce one
@@ -69,30 +70,16 @@ int RunWithoutWindow(const CommandLine& cl)
 int main(int argc, char** argv)
 {
     AttachParentConsole();
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     CommandLine cl;
-    std::string error;
-    if (!ParseCommandLine(args, cl, error)) {
-        WriteConsoleLine("vexlan: " + error + " (try --help)");
+    if (int status = 0; !StartFromCommandLine(argc, argv, cl, status))
+        return status;
+    // lp's -o options are handed to CUPS; the Windows spooler has no such
+    // options (a printer's settings are its driver's).
+    if (!cl.printOptions.empty()) {
+        WriteConsoleLine("vexlan: -o " + cl.printOptions.front() +
+                         ": printer options are CUPS's and Windows has none; choose them in the printer's settings");
         return 2;
     }
-    if (cl.help || cl.version) {
-        if (cl.help)
-            std::fputs(UsageText().c_str(), stdout);
-        else
-            std::printf("vexlan %s\n", VEXLAN_VERSION);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            WriteConsoleLine("vexlan: cannot write to standard output");
-            return 1;
-        }
-        return 0;
-    }
-    // An unknown code page would turn every text into the wrong characters.
-    if (const std::string bad = CodePageSettingError(); !bad.empty()) {
-        WriteConsoleLine("vexlan: " + bad);
-        return 2;
-    }
-    SetAnsiCodePage(DetectAnsiCodePage());
     if (cl.Headless() || cl.print)
         return RunWithoutWindow(cl);
     return RunApplication(argc, argv, cl);
