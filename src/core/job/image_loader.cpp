@@ -8,9 +8,11 @@
 #include "os/file.h"
 #include "os/file_problem.h"
 #include "core/dib/image_block.h"
+#include "core/dib/pending_pixels.h"
 #include "core/dib/stored_jpeg.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 namespace vexlan {
@@ -82,6 +84,13 @@ bool ReadAll(CFile& file, uint64_t limit, std::vector<uint8_t>& data)
 
 } // namespace
 
+namespace {
+std::atomic<bool> g_pixelsOnDemand{false};
+}
+
+void SetPixelsOnDemand(bool on) { g_pixelsOnDemand.store(on); }
+bool PixelsOnDemand() { return g_pixelsOnDemand.load(); }
+
 unsigned ImageDecodeThreads()
 {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
@@ -107,6 +116,7 @@ struct CImageLoader::Slot {
     bool done = false;
     bool ok = false;
     bool endedEarly = false;  // drawn from data that ends before the picture does
+    bool pending = false;     // checked, not decoded: the pixels are made when drawn
     bool taken = false;
     JpgFailure failure = JpgFailure::kNone;
     void* bits = nullptr;
@@ -300,7 +310,21 @@ void CImageLoader::Decode(Slot* slot)
     bool ok = false;
     JpgDamage damage;
     JpgFailure failure = JpgFailure::kData;
-    if (!skip) {
+    bool pending = false;
+    if (!skip && slot->header.embeddable && PixelsOnDemand()) {
+        // Its JPEG data is what a PDF shows: check it, keep the pixels for
+        // later. A damaged stream is drawn from its pixels: decode it.
+        CMemFile file(slot->bytes->data(), slot->bytes->size());
+        ok = CheckJpgToDib(&file, slot->limits, slot->bits, slot->bmi, &failure, &damage) != 0;
+        pending = ok && !damage.any;
+        if (ok && !pending) {
+            ImageBlockFree(slot->bits);
+            ImageBlockFree(slot->bmi);
+            slot->bits = nullptr;
+            slot->bmi = nullptr;
+        }
+    }
+    if (!skip && !pending) {
         CMemFile file(slot->bytes->data(), slot->bytes->size());
         ok = DecodeJpgToDib(&file, slot->limits, slot->bits, slot->bmi, &failure, &damage) != 0;
     }
@@ -312,6 +336,7 @@ void CImageLoader::Decode(Slot* slot)
         std::lock_guard<std::mutex> g(m_lock);
         slot->ok = ok;
         slot->endedEarly = damage.endedEarly;
+        slot->pending = pending;
         slot->failure = failure;
         slot->done = true;
         if (!ok)
@@ -322,6 +347,19 @@ void CImageLoader::Decode(Slot* slot)
         }
     }
     m_changed.notify_all();
+}
+
+void CImageLoader::PixelsLater(Slot& slot)
+{
+    const uint64_t blockBytes = slot.bmi->bmiHeader.biSizeImage;
+    try {
+        RememberPendingPixels(slot.bits, blockBytes, slot.bytes, slot.limits);
+        return;
+    } catch (const std::exception&) {
+        // Not recorded: nothing would make them later, so make them now.
+    }
+    CMemFile file(slot.bytes->data(), slot.bytes->size());
+    DecodeJpgInto(&file, slot.limits, slot.bits, blockBytes);
 }
 
 BOOL CImageLoader::Take(std::size_t k, void*& pBits, BITMAPINFO*& pBmi, std::string* problem)
@@ -370,6 +408,8 @@ BOOL CImageLoader::Take(std::size_t k, void*& pBits, BITMAPINFO*& pBmi, std::str
             // Out of memory: the picture is had, the note about it is not.
         }
     }
+    if (slot.pending)
+        PixelsLater(slot);
     PageImageCache().Remember(slot.key, slot.bits, slot.bmi);
     if (slot.bytes) {
         try {

@@ -80,6 +80,9 @@ struct Decode {
     JpgFailure failure = JpgFailure::kData;
     bool workCappedByBudget = false;  // the budget, not maxWorkMemory, bounds libjpeg's memory
     JpgHeader* probe = nullptr;       // non-null: read the header into it, decode nothing
+    bool checkOnly = false;           // read the coded data whole, leave the pixel block as allocated
+    void* into = nullptr;             // non-null: the pixel block to decode into (nothing allocated)
+    uint64_t intoBytes = 0;           // its size, which the picture's pixels must fill exactly
 };
 
 // Caps libjpeg's working memory (0 would mean no cap to libjpeg).
@@ -177,6 +180,27 @@ BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t i
     return bmi;
 }
 
+// Takes in the coded data as the row-by-row decoding below does, without
+// making the rows: libjpeg entropy-decodes the rows it skips (a multi-scan
+// stream was taken in whole by jpeg_start_decompress already) and runs the
+// inverse DCT and colour conversion only for the last one, which is read to
+// end the decoding where reading every row ends it. (Skipping the last row
+// too would end the input pass without decoding what is left.) So the same
+// warnings and errors are met, at the same places in the data.
+bool CheckRows(jpeg_decompress_struct* cinfo)
+{
+    const JDIMENSION height = cinfo->output_height;
+    if (height > 1)
+        jpeg_skip_scanlines(cinfo, height - 1);
+    const JDIMENSION rowBytes = cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components);
+    JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, rowBytes, 1);
+    while (cinfo->output_scanline < height) {
+        if (jpeg_read_scanlines(cinfo, row, 1) == 0)
+            return false;  // kData: the source never suspends; guard against a stall anyway
+    }
+    return true;
+}
+
 // Runs one decoding into d->bits / d->bmi. Returns false on any failure;
 // the caller then releases whatever d holds.
 bool RunDecode(Decode* d)
@@ -232,15 +256,23 @@ bool RunDecode(Decode* d)
 
     const uint32_t width = cinfo->output_width;
     const uint32_t height = cinfo->output_height;
-    d->bmi = MakeHeader(width, height, bitCount, geo.imageBytes);
-    d->bits = ImageBlockAlloc(geo.imageBytes);
+    if (d->into != nullptr) {
+        if (geo.imageBytes != d->intoBytes)
+            return false;  // kData: not the picture the block was made for
+        d->bits = d->into;
+    } else {
+        d->bmi = MakeHeader(width, height, bitCount, geo.imageBytes);
+        d->bits = ImageBlockAlloc(geo.imageBytes);
+        if (d->bmi == nullptr || d->bits == nullptr) {
+            d->failure = JpgFailure::kNoMemory;
+            return false;
+        }
+    }
+    if (d->checkOnly)
+        return CheckRows(cinfo);
     // Written whole, row by row: a 12-megapixel picture then costs about
     // twenty page faults instead of nine thousand.
     AdviseLargePages(d->bits, geo.imageBytes);
-    if (d->bmi == nullptr || d->bits == nullptr) {
-        d->failure = JpgFailure::kNoMemory;
-        return false;
-    }
 
     auto* pixels = static_cast<uint8_t*>(d->bits);
     const bool cmyk = outSpace == JCS_CMYK;
@@ -330,8 +362,10 @@ JpgFailure ProbeJpg(CFile* file, const JpgDecodeLimits& limits, JpgHeader* heade
     return failure;
 }
 
-int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
-                   JpgFailure* failure, JpgDamage* damage)
+namespace {
+
+int RunToDib(CFile* file, const JpgDecodeLimits& limits, bool checkOnly, void*& pBits, BITMAPINFO*& pBmi,
+             JpgFailure* failure, JpgDamage* damage)
 {
     if (failure != nullptr)
         *failure = file == nullptr ? JpgFailure::kData : JpgFailure::kNoMemory;
@@ -342,6 +376,7 @@ int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BIT
     Decode* d = NewDecode(file, limits);
     if (d == nullptr)
         return 0;
+    d->checkOnly = checkOnly;
 
     const bool ok = RunDecode(d);
     if (failure != nullptr)
@@ -357,6 +392,34 @@ int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BIT
     }
     Destroy(d);
     return ok ? 1 : 0;
+}
+
+} // namespace
+
+int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                   JpgFailure* failure, JpgDamage* damage)
+{
+    return RunToDib(file, limits, false, pBits, pBmi, failure, damage);
+}
+
+int CheckJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                  JpgFailure* failure, JpgDamage* damage)
+{
+    return RunToDib(file, limits, true, pBits, pBmi, failure, damage);
+}
+
+bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint64_t bytes)
+{
+    if (file == nullptr || bits == nullptr)
+        return false;
+    Decode* d = NewDecode(file, limits);
+    if (d == nullptr)
+        return false;
+    d->into = bits;
+    d->intoBytes = bytes;
+    const bool ok = RunDecode(d);
+    Destroy(d);
+    return ok;
 }
 
 } // namespace vexlan

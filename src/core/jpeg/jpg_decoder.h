@@ -96,4 +96,20 @@ struct JpgDamage {
 int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
                    JpgFailure* failure = nullptr, JpgDamage* damage = nullptr);
 
+// DecodeJpgToDib without making the pixels: the same blocks are allocated
+// and the same verdict given (return value, failure, damage), from reading
+// the coded data whole as the decoding does, but the pixel block is left as
+// allocated (zero; its pages untouched) and no inverse DCT or colour
+// conversion runs but for one row. For a picture whose JPEG data goes into
+// the output as it is, so its pixels may never be needed; DecodeJpgInto
+// makes them when they are.
+int CheckJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                  JpgFailure* failure = nullptr, JpgDamage* damage = nullptr);
+
+// Decodes the JPEG into `bits`, a pixel block of `bytes` bytes that
+// CheckJpgToDib allocated for the same data and limits. Returns false, with
+// the block in any state, when the decoding fails or the picture does not
+// fill exactly `bytes`.
+bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint64_t bytes);
+
 } // namespace vexlan

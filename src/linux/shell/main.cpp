@@ -7,6 +7,7 @@
 #include "core/app/job_handoff.h"
 #include "core/app/job_warnings.h"
 #include "linux/shell/qt_startup.h"
+#include "core/job/image_loader.h"
 #include "core/job/item_json.h"
 #include "core/job/page_item.h"
 #include "core/text/codepage.h"
@@ -29,6 +30,10 @@ namespace {
 int RunHeadless(int argc, char** argv, const CommandLine& cl)
 {
     LoadDiagnostics warnings;
+    // The trace and the item list never look at a picture's pixels, and a
+    // PDF takes the JPEG data as it is: there the pixels are made only if
+    // something draws them.
+    SetPixelsOnDemand(cl.trace || cl.dumpItems || !cl.pdfFile.empty());
     HandOffJob(ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr), ItemList, cl.keepJob, &warnings);
     PrintJobWarnings(warnings);
     int status = 0;

@@ -11,6 +11,7 @@
 #include "linux/shell/vexlan_doc.h"
 #include "core/job/page_item.h"
 #include "core/text/console_text.h"
+#include "core/job/image_loader.h"
 #include "linux/print/print_pass.h"
 #include "linux/shell/vexlan_view.h"
 
@@ -66,6 +67,8 @@ void CVexlanApp::HandOff()
 {
     // The job is read and deleted before any window exists.
     m_jobPath = ResolveJobPath(m_cl.jobPath);
+    // Printing straight away takes the pictures' JPEG data as it is.
+    SetPixelsOnDemand(m_cl.print);
     m_bJobRead = HandOffJob(m_jobPath, ItemList, m_cl.keepJob, &m_warnings);
     PrintJobWarnings(m_warnings);
     WarnUnmatchedFaces(ItemList, m_warnings);

@@ -4,6 +4,7 @@
 // scaled by Qt.
 #include "linux/surface/painter_dc.h"
 
+#include "core/dib/pending_pixels.h"
 #include "linux/surface/dib_pixels.h"
 #include "linux/surface/pdf_sink.h"
 
@@ -142,6 +143,7 @@ void CPainterDC::PaintImage(QPainter& painter, const ImageOp& op, const QRectF& 
     const ImageCut cut = CutOut(op, m_raster ? area.intersected(DeviceBounds()) : DeviceBounds());
     if (cut.empty())
         return;
+    MakePicturePixels(op.bits);
     const QImage part = DibRegion(DibPixels(*op.bmi, op.bits, op.invert), cut.col0, cut.col1, cut.row0, cut.row1,
                                   [this] { return Cancelled(); });
     if (part.isNull())
@@ -209,6 +211,7 @@ void CPainterDC::PaintSampled(QPainter& painter, const ImageOp& op, const QRectF
     QImage sampled(x1 - x0 + 1, y1 - y0 + 1, QImage::Format_RGB32);
     if (sampled.isNull())
         throw std::bad_alloc();
+    MakePicturePixels(op.bits);
     const DibPixels dib(*op.bmi, op.bits, op.invert);
     for (int y = y0; y <= y1; ++y) {
         if ((y - y0) % kRowsBetweenChecks == 0 && Cancelled())

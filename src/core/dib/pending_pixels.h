@@ -1,0 +1,35 @@
+// Pixels made when something first draws them. A picture whose JPEG data
+// goes into the output as it is (a PDF, the print spool) is checked when
+// the job is read but not decoded: its pixel block is allocated and left
+// untouched (no memory behind it yet) and recorded here with its JPEG data.
+// Whatever reads the pixels calls MakePicturePixels first; the first caller
+// decodes them into the block, later and concurrent callers wait for that
+// and find them made. ImageBlockFree forgets a block's entry with the block.
+// All functions are safe to call from any thread.
+#pragma once
+
+#include "core/jpeg/jpg_decoder.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vexlan {
+
+// Records that the live pixel block `bits` of `blockBytes` bytes, allocated
+// by CheckJpgToDib from `jpeg` with `limits`, still lacks its pixels.
+void RememberPendingPixels(const void* bits, uint64_t blockBytes, std::shared_ptr<const std::vector<uint8_t>> jpeg,
+                           const JpgDecodeLimits& limits);
+
+// Makes the pixels of `bits` when they are pending. Returns false only when
+// they were pending and the decoding failed (out of memory): the block then
+// stays as allocated (black), and is not tried again.
+bool MakePicturePixels(const void* bits);
+
+// Whether `bits` is a live block whose pixels are still to be made.
+bool PicturePixelsPending(const void* bits);
+
+// Drops what is recorded for `bits`, if anything.
+void ForgetPendingPixels(const void* bits) noexcept;
+
+} // namespace vexlan

@@ -1,0 +1,155 @@
+// The check that stands in for decoding a picture whose JPEG data goes into
+// the output as it is: over the JPEG corpora (the fuzz target's, every
+// packed file of the packed-stream corpus that unpacks, and the encoder's
+// variants), whole and damaged, it must give the decoding's verdict, and
+// the pixels made later must be the decoding's.
+#include "core/dib/image_block.h"
+#include "core/dib/pending_pixels.h"
+#include "core/job/packed_file.h"
+#include "core/jpeg/jpg_decoder.h"
+#include "os/file.h"
+
+#include "image_block_books.h"
+#include "jpeg_writer.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vexlan {
+namespace {
+
+struct Sample {
+    std::string name;
+    std::vector<uint8_t> bytes;
+};
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+std::vector<Sample> Corpus()
+{
+    namespace fs = std::filesystem;
+    const fs::path fuzz = fs::path(VEXLAN_TEST_DATA) / ".." / "fuzz" / "corpus";
+    std::vector<Sample> out;
+    for (const auto& e : fs::directory_iterator(fuzz / "fuzz_jpeg"))
+        out.push_back({e.path().filename().string(), Bytes(test::ReadFile(e.path().string()))});
+    for (const auto& e : fs::directory_iterator(fuzz / "fuzz_packed_stream")) {
+        const std::vector<uint8_t> packed = Bytes(test::ReadFile(e.path().string()));
+        CMemFile file(packed.data(), packed.size());
+        std::vector<uint8_t> unpacked;
+        if (ReadPackedBytes(&file, unpacked, [](const PackedSizes&) { return true; }) == PackedRead::kOk)
+            out.push_back({"packed " + e.path().filename().string(), std::move(unpacked)});
+    }
+    std::vector<uint8_t> pixels(96 * 80 * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint8_t>(i * 7 % 251);
+    test::JpegOptions progressive, restarts, h2v1, grey;
+    progressive.progressive = true;
+    restarts.restartInterval = 3;
+    h2v1.lumaV = 1;
+    grey.input = JCS_GRAYSCALE;
+    grey.stored = JCS_GRAYSCALE;
+    std::vector<uint8_t> greyPixels(96 * 80);
+    for (std::size_t i = 0; i < greyPixels.size(); ++i)
+        greyPixels[i] = static_cast<uint8_t>(i * 13 % 256);
+    out.push_back({"progressive", Bytes(test::EncodeJpeg(96, 80, pixels, progressive))});
+    out.push_back({"restarts", Bytes(test::EncodeJpeg(96, 80, pixels, restarts))});
+    out.push_back({"h2v1", Bytes(test::EncodeJpeg(96, 80, pixels, h2v1))});
+    out.push_back({"grey", Bytes(test::EncodeJpeg(96, 80, greyPixels, grey))});
+    return out;
+}
+
+// Each sample whole, cut short at several places, and with bytes flipped
+// in its coded data (where damage is met while decoding rows).
+std::vector<Sample> Damaged(const std::vector<Sample>& whole)
+{
+    std::vector<Sample> out;
+    for (const Sample& s : whole) {
+        out.push_back(s);
+        const std::size_t n = s.bytes.size();
+        for (const std::size_t keep : {n / 3, n / 2, n * 9 / 10, n > 2 ? n - 2 : 0}) {
+            Sample cut{s.name + " cut at " + std::to_string(keep), s.bytes};
+            cut.bytes.resize(keep);
+            out.push_back(std::move(cut));
+        }
+        for (const std::size_t at : {n * 2 / 3, n * 4 / 5, n > 3 ? n - 3 : 0}) {
+            Sample flipped{s.name + " flipped at " + std::to_string(at), s.bytes};
+            if (at < n)
+                flipped.bytes[at] ^= 0x5A;
+            out.push_back(std::move(flipped));
+        }
+    }
+    return out;
+}
+
+struct Outcome {
+    int ok = 0;
+    JpgFailure failure = JpgFailure::kNone;
+    JpgDamage damage;
+    void* bits = nullptr;
+    BITMAPINFO* bmi = nullptr;
+};
+
+using Runner = int (*)(CFile*, const JpgDecodeLimits&, void*&, BITMAPINFO*&, JpgFailure*, JpgDamage*);
+
+Outcome RunOn(Runner run, const std::vector<uint8_t>& bytes, const JpgDecodeLimits& limits)
+{
+    Outcome o;
+    CMemFile file(bytes.data(), bytes.size());
+    o.ok = run(&file, limits, o.bits, o.bmi, &o.failure, &o.damage);
+    return o;
+}
+
+using JpgCheckTest = test::ImageBlockBooksTest;
+
+TEST_F(JpgCheckTest, GivesTheDecodingsVerdictAndItsPixelsLater)
+{
+    const std::vector<Sample> samples = Damaged(Corpus());
+    ASSERT_GT(samples.size(), 300u);
+    JpgDecodeLimits roomy;
+    JpgDecodeLimits tight;  // libjpeg's working memory runs out for progressive pictures
+    tight.maxWorkMemory = 64 << 10;
+    int decoded = 0, damaged = 0, failed = 0;
+    for (const JpgDecodeLimits& limits : {roomy, tight}) {
+        for (const Sample& s : samples) {
+            SCOPED_TRACE(s.name + (limits.maxWorkMemory == tight.maxWorkMemory ? " (tight)" : ""));
+            Outcome full = RunOn(DecodeJpgToDib, s.bytes, limits);
+            Outcome check = RunOn(CheckJpgToDib, s.bytes, limits);
+            EXPECT_EQ(check.ok, full.ok);
+            EXPECT_EQ(check.failure, full.failure);
+            EXPECT_EQ(check.damage.any, full.damage.any);
+            EXPECT_EQ(check.damage.endedEarly, full.damage.endedEarly);
+            if (full.ok && check.ok) {
+                const BITMAPINFOHEADER& h = full.bmi->bmiHeader;
+                ASSERT_EQ(std::memcmp(&check.bmi->bmiHeader, &h, sizeof h), 0);
+                const std::size_t colours = h.biBitCount == 8 ? 256 : 0;
+                EXPECT_EQ(std::memcmp(check.bmi->bmiColors, full.bmi->bmiColors, colours * sizeof(RGBQUAD)), 0);
+                // What a drawing makes later is what the decoding made.
+                RememberPendingPixels(check.bits, h.biSizeImage,
+                                      std::make_shared<const std::vector<uint8_t>>(s.bytes), limits);
+                EXPECT_TRUE(PicturePixelsPending(check.bits));
+                EXPECT_TRUE(MakePicturePixels(check.bits));
+                EXPECT_FALSE(PicturePixelsPending(check.bits));
+                EXPECT_EQ(std::memcmp(check.bits, full.bits, h.biSizeImage), 0);
+                ++(full.damage.any ? damaged : decoded);
+            } else {
+                ++failed;
+            }
+            for (Outcome* o : {&full, &check}) {
+                ImageBlockFree(o->bits);
+                ImageBlockFree(o->bmi);
+            }
+        }
+    }
+    // The corpus reaches every kind of verdict.
+    EXPECT_GT(decoded, 20);
+    EXPECT_GT(damaged, 20);
+    EXPECT_GT(failed, 20);
+}
+
+} // namespace
+} // namespace vexlan
