@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -149,6 +152,90 @@ TEST_F(JpgCheckTest, GivesTheDecodingsVerdictAndItsPixelsLater)
     EXPECT_GT(decoded, 20);
     EXPECT_GT(damaged, 20);
     EXPECT_GT(failed, 20);
+}
+
+// A full decoding's pixel, component `c`, counted top-down.
+int Level(const Outcome& o, int x, int y, int c)
+{
+    const BITMAPINFOHEADER& h = o.bmi->bmiHeader;
+    const int bytes = h.biBitCount / 8;
+    const std::size_t stride = (std::size_t(h.biWidth) * bytes + 3) / 4 * 4;
+    return static_cast<const uint8_t*>(o.bits)[std::size_t(h.biHeight - 1 - y) * stride + std::size_t(x) * bytes + c];
+}
+
+// Photo-like pictures: smooth gradients with a little grain, in the
+// layouts cameras and producers write.
+std::vector<Sample> Photos()
+{
+    constexpr int w = 320, h = 240;
+    std::vector<uint8_t> rgb, grey;
+    uint32_t grain = 1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            grain = grain * 1103515245u + 12345u;
+            const int g = int(grain >> 28) - 8;
+            rgb.push_back(static_cast<uint8_t>(std::clamp(40 + x * 160 / w + g, 0, 255)));
+            rgb.push_back(static_cast<uint8_t>(std::clamp(200 - y * 150 / h + g, 0, 255)));
+            rgb.push_back(static_cast<uint8_t>(std::clamp(int(128 + 60 * std::sin(x / 23.0 + y / 37.0)) + g, 0, 255)));
+            grey.push_back(rgb[rgb.size() - 2]);
+        }
+    test::JpegOptions yuv420, yuv422, yuv444, progressive, mono;
+    yuv420.quality = yuv422.quality = yuv444.quality = progressive.quality = mono.quality = 90;
+    yuv422.lumaV = 1;
+    yuv444.lumaH = yuv444.lumaV = 1;
+    progressive.progressive = true;
+    mono.input = mono.stored = JCS_GRAYSCALE;
+    return {{"4:2:0", Bytes(test::EncodeJpeg(w, h, rgb, yuv420))},
+            {"4:2:2", Bytes(test::EncodeJpeg(w, h, rgb, yuv422))},
+            {"4:4:4", Bytes(test::EncodeJpeg(w, h, rgb, yuv444))},
+            {"progressive", Bytes(test::EncodeJpeg(w, h, rgb, progressive))},
+            {"grey", Bytes(test::EncodeJpeg(w, h, grey, mono))}};
+}
+
+// DCT-scaled decoding against the full decoding scaled down by the mean of
+// each 2^shift square: over the samples of a picture the mean difference
+// stays within 3 levels of 255 (under 1 but for 4:2:2 at 1/8, whose chroma
+// libjpeg scales its own way) and none differs by more than 16 (the scaled
+// decoding keeps a block's low frequencies; the mean weighs all pixels
+// alike).
+TEST_F(JpgCheckTest, ScaledDecodingIsTheFullOneScaledDown)
+{
+    for (const Sample& s : Photos()) {
+        Outcome full = RunOn(DecodeJpgToDib, s.bytes, JpgDecodeLimits{});
+        ASSERT_TRUE(full.ok) << s.name;
+        const BITMAPINFOHEADER& h = full.bmi->bmiHeader;
+        for (int shift = 1; shift <= 3; ++shift) {
+            SCOPED_TRACE(s.name + " at 1/" + std::to_string(1 << shift));
+            ScaledJpg scaled;
+            CMemFile file(s.bytes.data(), s.bytes.size());
+            ASSERT_TRUE(DecodeJpgScaled(&file, JpgDecodeLimits{}, shift, &scaled));
+            const BITMAPINFOHEADER& sh = scaled.dib.header;
+            ASSERT_EQ(sh.biBitCount, h.biBitCount);
+            ASSERT_EQ(sh.biWidth, h.biWidth >> shift);
+            ASSERT_EQ(sh.biHeight, h.biHeight >> shift);
+            Outcome small;
+            small.bmi = const_cast<BITMAPINFO*>(&scaled.Info());
+            small.bits = scaled.pixels.data();
+            const int side = 1 << shift;
+            double sum = 0;
+            int worst = 0, n = 0;
+            for (int y = 0; y < sh.biHeight; ++y)
+                for (int x = 0; x < sh.biWidth; ++x)
+                    for (int c = 0; c < h.biBitCount / 8; ++c, ++n) {
+                        int total = 0;
+                        for (int v = y * side; v < (y + 1) * side; ++v)
+                            for (int u = x * side; u < (x + 1) * side; ++u)
+                                total += Level(full, u, v, c);
+                        const int d = std::abs(Level(small, x, y, c) - (total + side * side / 2) / (side * side));
+                        sum += d;
+                        worst = std::max(worst, d);
+                    }
+            EXPECT_LE(sum / n, 3.0);
+            EXPECT_LE(worst, 16);
+        }
+        ImageBlockFree(full.bits);
+        ImageBlockFree(full.bmi);
+    }
 }
 
 } // namespace

@@ -19,6 +19,8 @@ struct Pending {
     std::mutex making;  // held while the pixels are made
     bool done = false;
     bool ok = false;
+    std::shared_ptr<const ScaledJpg> scaled;  // the finest scaled decoding made (under `making`)
+    bool scaledFailed = false;
 };
 
 struct Table {
@@ -78,6 +80,31 @@ bool MakePicturePixels(const void* bits)
     }
     ForgetPendingPixels(bits);
     return entry->ok;
+}
+
+std::shared_ptr<const ScaledJpg> PendingPicturePixelsAtLeast(const void* bits, int shift)
+{
+    const std::shared_ptr<Pending> entry = Find(bits);
+    if (!entry)
+        return nullptr;
+    std::lock_guard<std::mutex> g(entry->making);
+    if (entry->done || entry->scaledFailed)
+        return nullptr;
+    if (entry->scaled && entry->scaled->shift <= shift)
+        return entry->scaled;
+    try {
+        auto scaled = std::make_shared<ScaledJpg>();
+        CMemFile file(entry->jpeg->data(), entry->jpeg->size());
+        if (!DecodeJpgScaled(&file, entry->limits, shift, scaled.get())) {
+            entry->scaledFailed = true;
+            return nullptr;
+        }
+        entry->scaled = std::move(scaled);
+    } catch (const std::exception&) {
+        entry->scaledFailed = true;
+        return nullptr;
+    }
+    return entry->scaled;
 }
 
 bool PicturePixelsPending(const void* bits) { return Find(bits) != nullptr; }

@@ -4,7 +4,9 @@
 // untouched (no memory behind it yet) and recorded here with its JPEG data.
 // Whatever reads the pixels calls MakePicturePixels first; the first caller
 // decodes them into the block, later and concurrent callers wait for that
-// and find them made. ImageBlockFree forgets a block's entry with the block.
+// and find them made. A drawing that shows the picture smaller can ask for
+// it decoded at a fraction of its size instead (PendingPicturePixelsAtLeast),
+// which leaves the block untouched. ImageBlockFree forgets a block's entry with the block.
 // All functions are safe to call from any thread.
 #pragma once
 
@@ -25,6 +27,14 @@ void RememberPendingPixels(const void* bits, uint64_t blockBytes, std::shared_pt
 // they were pending and the decoding failed (out of memory): the block then
 // stays as allocated (black), and is not tried again.
 bool MakePicturePixels(const void* bits);
+
+// For a picture whose pixels are pending, the picture decoded at 1/2^shift
+// of its size or finer (see ScaledJpg), made now unless a decoding as fine
+// is kept; each picture keeps the finest it was asked for. Null when its
+// pixels are not pending (the block holds them) or the decoding failed
+// (then read the block after MakePicturePixels). Concurrent callers wait for
+// one decoding.
+std::shared_ptr<const ScaledJpg> PendingPicturePixelsAtLeast(const void* bits, int shift);
 
 // Whether `bits` is a live block whose pixels are still to be made.
 bool PicturePixelsPending(const void* bits);

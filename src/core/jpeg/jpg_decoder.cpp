@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <new>
 
@@ -81,6 +82,7 @@ struct Decode {
     bool workCappedByBudget = false;  // the budget, not maxWorkMemory, bounds libjpeg's memory
     JpgHeader* probe = nullptr;       // non-null: read the header into it, decode nothing
     bool checkOnly = false;           // read the coded data whole, leave the pixel block as allocated
+    ScaledJpg* scaled = nullptr;      // non-null: decode at its scale into it (nothing allocated)
     void* into = nullptr;             // non-null: the pixel block to decode into (nothing allocated)
     uint64_t intoBytes = 0;           // its size, which the picture's pixels must fill exactly
 };
@@ -155,12 +157,11 @@ std::size_t HeaderBytes(int bitCount)
     return bitCount == 8 ? sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) : sizeof(BITMAPINFO);
 }
 
-BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t imageBytes)
+// Writes the header of a DIB, and its grey table when 8-bit, into `bmi`
+// (HeaderBytes(bitCount) bytes).
+void FillHeader(BITMAPINFO* bmi, uint32_t width, uint32_t height, int bitCount, uint32_t imageBytes)
 {
     const std::size_t colours = bitCount == 8 ? 256 : 0;
-    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(HeaderBytes(bitCount)));
-    if (bmi == nullptr)
-        return nullptr;
     BITMAPINFOHEADER& h = bmi->bmiHeader;
     h = BITMAPINFOHEADER{};
     h.biSize = sizeof(BITMAPINFOHEADER);
@@ -177,7 +178,26 @@ BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t i
         const auto v = static_cast<uint8_t>(i);
         table[i] = RGBQUAD{v, v, v, 0};
     }
+}
+
+BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t imageBytes)
+{
+    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(HeaderBytes(bitCount)));
+    if (bmi != nullptr)
+        FillHeader(bmi, width, height, bitCount, imageBytes);
     return bmi;
+}
+
+// Makes room for a scaled picture's pixels. Returns false when there is
+// none. (No libjpeg call runs while the vector may throw.)
+bool SizeScaled(ScaledJpg* scaled, uint64_t bytes)
+{
+    try {
+        scaled->pixels.assign(static_cast<std::size_t>(bytes), 0);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 // Takes in the coded data as the row-by-row decoding below does, without
@@ -222,6 +242,10 @@ bool RunDecode(Decode* d)
     if (outSpace == JCS_UNKNOWN)
         return false;  // kData
     cinfo->out_color_space = outSpace;
+    if (d->scaled != nullptr) {
+        cinfo->scale_num = 1;
+        cinfo->scale_denom = 1u << d->scaled->shift;
+    }
     jpeg_calc_output_dimensions(cinfo);
 
     const int bitCount = outSpace == JCS_GRAYSCALE ? 8 : 24;
@@ -256,7 +280,14 @@ bool RunDecode(Decode* d)
 
     const uint32_t width = cinfo->output_width;
     const uint32_t height = cinfo->output_height;
-    if (d->into != nullptr) {
+    if (d->scaled != nullptr) {
+        FillHeader(reinterpret_cast<BITMAPINFO*>(&d->scaled->dib), width, height, bitCount, geo.imageBytes);
+        if (!SizeScaled(d->scaled, geo.imageBytes)) {
+            d->failure = JpgFailure::kNoMemory;
+            return false;
+        }
+        d->bits = d->scaled->pixels.data();
+    } else if (d->into != nullptr) {
         if (geo.imageBytes != d->intoBytes)
             return false;  // kData: not the picture the block was made for
         d->bits = d->into;
@@ -272,7 +303,8 @@ bool RunDecode(Decode* d)
         return CheckRows(cinfo);
     // Written whole, row by row: a 12-megapixel picture then costs about
     // twenty page faults instead of nine thousand.
-    AdviseLargePages(d->bits, geo.imageBytes);
+    if (d->scaled == nullptr)
+        AdviseLargePages(d->bits, geo.imageBytes);
 
     auto* pixels = static_cast<uint8_t*>(d->bits);
     const bool cmyk = outSpace == JCS_CMYK;
@@ -419,6 +451,22 @@ bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint6
     d->intoBytes = bytes;
     const bool ok = RunDecode(d);
     Destroy(d);
+    return ok;
+}
+
+bool DecodeJpgScaled(CFile* file, const JpgDecodeLimits& limits, int shift, ScaledJpg* out)
+{
+    if (file == nullptr || out == nullptr || shift < 0 || shift > 3)
+        return false;
+    Decode* d = NewDecode(file, limits);
+    if (d == nullptr)
+        return false;
+    out->shift = shift;
+    d->scaled = out;
+    const bool ok = RunDecode(d);
+    Destroy(d);
+    if (!ok)
+        out->pixels = std::vector<uint8_t>();
     return ok;
 }
 

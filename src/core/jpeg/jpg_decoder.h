@@ -41,6 +41,7 @@
 #include "core/base/wintypes.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace vexlan {
 
@@ -111,5 +112,26 @@ int CheckJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITM
 // the block in any state, when the decoding fails or the picture does not
 // fill exactly `bytes`.
 bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint64_t bytes);
+
+// A picture decoded at 1/2^shift of its size (libjpeg's DCT scaling, which
+// computes each output pixel from the coefficients of the block it lies in:
+// close to the mean of the 2^shift x 2^shift pixels the full decoding gives
+// there). Pixel (x, y) covers the full picture's pixels from (x, y) << shift;
+// the sides are the full sides divided by 2^shift, rounded up. The DIB is
+// laid out as DecodeJpgToDib's (bottom-up, 8-bit grey with its table or
+// 24-bit BGR).
+struct ScaledJpg {
+    int shift = 0;
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } dib{};
+    std::vector<uint8_t> pixels;
+    const BITMAPINFO& Info() const { return *reinterpret_cast<const BITMAPINFO*>(&dib); }
+};
+
+// Decodes the JPEG at 1/2^shift of its size (shift 0 to 3) into `out`.
+// Returns false, with no pixels in `out`, when the decoding fails.
+bool DecodeJpgScaled(CFile* file, const JpgDecodeLimits& limits, int shift, ScaledJpg* out);
 
 } // namespace vexlan

@@ -30,10 +30,10 @@ namespace {
 int RunHeadless(int argc, char** argv, const CommandLine& cl)
 {
     LoadDiagnostics warnings;
-    // The trace and the item list never look at a picture's pixels, and a
-    // PDF takes the JPEG data as it is: there the pixels are made only if
-    // something draws them.
-    SetPixelsOnDemand(cl.trace || cl.dumpItems || !cl.pdfFile.empty());
+    // The trace and the item list never look at a picture's pixels, a PDF
+    // takes the JPEG data as it is, and a PNG often shows a picture smaller:
+    // the pixels are made when drawn, at the size drawn.
+    SetPixelsOnDemand(true);
     HandOffJob(ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr), ItemList, cl.keepJob, &warnings);
     PrintJobWarnings(warnings);
     int status = 0;

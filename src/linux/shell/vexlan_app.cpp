@@ -67,8 +67,10 @@ void CVexlanApp::HandOff()
 {
     // The job is read and deleted before any window exists.
     m_jobPath = ResolveJobPath(m_cl.jobPath);
-    // Printing straight away takes the pictures' JPEG data as it is.
-    SetPixelsOnDemand(m_cl.print);
+    // Printing takes the pictures' JPEG data as it is, and the preview
+    // shows them at a fraction of their size: their pixels are made when
+    // drawn, at the size drawn.
+    SetPixelsOnDemand(true);
     m_bJobRead = HandOffJob(m_jobPath, ItemList, m_cl.keepJob, &m_warnings);
     PrintJobWarnings(m_warnings);
     WarnUnmatchedFaces(ItemList, m_warnings);

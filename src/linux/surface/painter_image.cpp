@@ -1,7 +1,8 @@
 // The painter surface's pictures: StretchDIBits (the source pixels that
 // land on the device, held back) and a held picture drawn: from its JPEG
 // data on a PDF, sampled at the device's own pixels, or converted and
-// scaled by Qt.
+// scaled by Qt. A picture decoded only when drawn (pending_pixels.h) is
+// decoded at the fraction of its size the drawing shows.
 #include "linux/surface/painter_dc.h"
 
 #include "core/dib/pending_pixels.h"
@@ -15,8 +16,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace vexlan {
+namespace {
+
+int ReductionShown(double xScale, double yScale)
+{
+    // The largest 2^k, k <= 3, with 2^k source pixels to every device pixel
+    // or more, on both axes.
+    int shift = 0;
+    while (shift < 3 && xScale * double(2 << shift) <= 1.0 && yScale * double(2 << shift) <= 1.0)
+        ++shift;
+    return shift;
+}
+
+} // namespace
 
 int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc, int wSrc,
                               int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage, DWORD rop)
@@ -211,8 +226,24 @@ void CPainterDC::PaintSampled(QPainter& painter, const ImageOp& op, const QRectF
     QImage sampled(x1 - x0 + 1, y1 - y0 + 1, QImage::Format_RGB32);
     if (sampled.isNull())
         throw std::bad_alloc();
-    MakePicturePixels(op.bits);
-    const DibPixels dib(*op.bmi, op.bits, op.invert);
+    // A picture not decoded yet, shown at half its size or less, is decoded
+    // at the smallest fraction that still has a pixel for every pixel shown,
+    // and each device pixel shows the one covering its source pixel.
+    std::shared_ptr<const ScaledJpg> scaled;
+    if (const int shift = ReductionShown(t.m11() * op.dest.width() / double(op.sw),
+                                         t.m22() * op.dest.height() / double(op.sh));
+        shift > 0)
+        scaled = PendingPicturePixelsAtLeast(op.bits, shift);
+    if (scaled) {
+        for (int& c : cols)
+            c = c < 0 ? c : c >> scaled->shift;
+        for (int& r : rows)
+            r = r < 0 ? r : r >> scaled->shift;
+    } else {
+        MakePicturePixels(op.bits);
+    }
+    const DibPixels dib = scaled ? DibPixels(scaled->Info(), scaled->pixels.data(), op.invert)
+                                 : DibPixels(*op.bmi, op.bits, op.invert);
     for (int y = y0; y <= y1; ++y) {
         if ((y - y0) % kRowsBetweenChecks == 0 && Cancelled())
             return;
