@@ -107,6 +107,21 @@ Outcome RunOn(Runner run, const std::vector<uint8_t>& bytes, const JpgDecodeLimi
     return o;
 }
 
+int Check(CFile* file, const JpgDecodeLimits& limits, void*& bits, BITMAPINFO*& bmi, JpgFailure* failure,
+          JpgDamage* damage)
+{
+    return CheckJpgToDib(file, limits, bits, bmi, failure, damage);
+}
+
+ScaledJpg g_thumb;  // what CheckWithThumb made
+
+int CheckWithThumb(CFile* file, const JpgDecodeLimits& limits, void*& bits, BITMAPINFO*& bmi, JpgFailure* failure,
+                   JpgDamage* damage)
+{
+    g_thumb.shift = 3;
+    return CheckJpgToDib(file, limits, bits, bmi, failure, damage, &g_thumb);
+}
+
 using JpgCheckTest = test::ImageBlockBooksTest;
 
 TEST_F(JpgCheckTest, GivesTheDecodingsVerdictAndItsPixelsLater)
@@ -116,42 +131,55 @@ TEST_F(JpgCheckTest, GivesTheDecodingsVerdictAndItsPixelsLater)
     JpgDecodeLimits roomy;
     JpgDecodeLimits tight;  // libjpeg's working memory runs out for progressive pictures
     tight.maxWorkMemory = 64 << 10;
-    int decoded = 0, damaged = 0, failed = 0;
+    int decoded = 0, damaged = 0, failed = 0, thumbs = 0;
     for (const JpgDecodeLimits& limits : {roomy, tight}) {
         for (const Sample& s : samples) {
             SCOPED_TRACE(s.name + (limits.maxWorkMemory == tight.maxWorkMemory ? " (tight)" : ""));
             Outcome full = RunOn(DecodeJpgToDib, s.bytes, limits);
-            Outcome check = RunOn(CheckJpgToDib, s.bytes, limits);
-            EXPECT_EQ(check.ok, full.ok);
-            EXPECT_EQ(check.failure, full.failure);
-            EXPECT_EQ(check.damage.any, full.damage.any);
-            EXPECT_EQ(check.damage.endedEarly, full.damage.endedEarly);
-            if (full.ok && check.ok) {
-                const BITMAPINFOHEADER& h = full.bmi->bmiHeader;
-                ASSERT_EQ(std::memcmp(&check.bmi->bmiHeader, &h, sizeof h), 0);
-                const std::size_t colours = h.biBitCount == 8 ? 256 : 0;
-                EXPECT_EQ(std::memcmp(check.bmi->bmiColors, full.bmi->bmiColors, colours * sizeof(RGBQUAD)), 0);
-                // What a drawing makes later is what the decoding made.
-                RememberPendingPixels(check.bits, h.biSizeImage,
-                                      std::make_shared<const std::vector<uint8_t>>(s.bytes), limits);
-                EXPECT_TRUE(PicturePixelsPending(check.bits));
-                EXPECT_TRUE(MakePicturePixels(check.bits));
-                EXPECT_FALSE(PicturePixelsPending(check.bits));
-                EXPECT_EQ(std::memcmp(check.bits, full.bits, h.biSizeImage), 0);
+            for (const Runner checker : {Check, CheckWithThumb}) {
+                Outcome check = RunOn(checker, s.bytes, limits);
+                EXPECT_EQ(check.ok, full.ok);
+                EXPECT_EQ(check.failure, full.failure);
+                EXPECT_EQ(check.damage.any, full.damage.any);
+                EXPECT_EQ(check.damage.endedEarly, full.damage.endedEarly);
+                if (full.ok && check.ok) {
+                    const BITMAPINFOHEADER& h = full.bmi->bmiHeader;
+                    ASSERT_EQ(std::memcmp(&check.bmi->bmiHeader, &h, sizeof h), 0);
+                    const std::size_t colours = h.biBitCount == 8 ? 256 : 0;
+                    EXPECT_EQ(std::memcmp(check.bmi->bmiColors, full.bmi->bmiColors, colours * sizeof(RGBQUAD)), 0);
+                    // The thumb is the picture decoded at 1/8.
+                    if (checker == CheckWithThumb && !g_thumb.pixels.empty()) {
+                        ScaledJpg scaled;
+                        CMemFile file(s.bytes.data(), s.bytes.size());
+                        ASSERT_TRUE(DecodeJpgScaled(&file, limits, 3, &scaled));
+                        EXPECT_EQ(std::memcmp(&g_thumb.dib, &scaled.dib, sizeof scaled.dib), 0);
+                        EXPECT_EQ(g_thumb.pixels, scaled.pixels);
+                        ++thumbs;
+                    }
+                    // What a drawing makes later is what the decoding made.
+                    RememberPendingPixels(check.bits, h.biSizeImage,
+                                          std::make_shared<const std::vector<uint8_t>>(s.bytes), limits);
+                    EXPECT_TRUE(PicturePixelsPending(check.bits));
+                    EXPECT_TRUE(MakePicturePixels(check.bits));
+                    EXPECT_FALSE(PicturePixelsPending(check.bits));
+                    EXPECT_EQ(std::memcmp(check.bits, full.bits, h.biSizeImage), 0);
+                }
+                ImageBlockFree(check.bits);
+                ImageBlockFree(check.bmi);
+            }
+            if (full.ok)
                 ++(full.damage.any ? damaged : decoded);
-            } else {
+            else
                 ++failed;
-            }
-            for (Outcome* o : {&full, &check}) {
-                ImageBlockFree(o->bits);
-                ImageBlockFree(o->bmi);
-            }
+            ImageBlockFree(full.bits);
+            ImageBlockFree(full.bmi);
         }
     }
     // The corpus reaches every kind of verdict.
     EXPECT_GT(decoded, 20);
     EXPECT_GT(damaged, 20);
     EXPECT_GT(failed, 20);
+    EXPECT_GT(thumbs, 20);
 }
 
 // A full decoding's pixel, component `c`, counted top-down.

@@ -50,7 +50,7 @@ std::shared_ptr<Pending> Find(const void* bits)
 } // namespace
 
 void RememberPendingPixels(const void* bits, uint64_t blockBytes, std::shared_ptr<const std::vector<uint8_t>> jpeg,
-                           const JpgDecodeLimits& limits)
+                           const JpgDecodeLimits& limits, std::shared_ptr<const ScaledJpg> small)
 {
     const uint64_t serial = ImageBlockSerial(bits);
     if (serial == 0 || !jpeg)
@@ -60,6 +60,8 @@ void RememberPendingPixels(const void* bits, uint64_t blockBytes, std::shared_pt
     entry->blockBytes = blockBytes;
     entry->jpeg = std::move(jpeg);
     entry->limits = limits;
+    if (small && !small->pixels.empty())
+        entry->scaled = std::move(small);
     Table& t = table();
     std::lock_guard<std::mutex> g(t.lock);
     t.entries[bits] = std::move(entry);

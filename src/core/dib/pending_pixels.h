@@ -19,9 +19,11 @@
 namespace vexlan {
 
 // Records that the live pixel block `bits` of `blockBytes` bytes, allocated
-// by CheckJpgToDib from `jpeg` with `limits`, still lacks its pixels.
+// by CheckJpgToDib from `jpeg` with `limits`, still lacks its pixels;
+// `small`, when given, is the picture already decoded at a fraction of its
+// size (the check's thumb).
 void RememberPendingPixels(const void* bits, uint64_t blockBytes, std::shared_ptr<const std::vector<uint8_t>> jpeg,
-                           const JpgDecodeLimits& limits);
+                           const JpgDecodeLimits& limits, std::shared_ptr<const ScaledJpg> small = nullptr);
 
 // Makes the pixels of `bits` when they are pending. Returns false only when
 // they were pending and the decoding failed (out of memory): the block then

@@ -86,9 +86,14 @@ bool ReadAll(CFile& file, uint64_t limit, std::vector<uint8_t>& data)
 
 namespace {
 std::atomic<bool> g_pixelsOnDemand{false};
+std::atomic<bool> g_thumbnails{false};
 }
 
-void SetPixelsOnDemand(bool on) { g_pixelsOnDemand.store(on); }
+void SetPixelsOnDemand(bool on, bool thumbnails)
+{
+    g_pixelsOnDemand.store(on);
+    g_thumbnails.store(on && thumbnails);
+}
 bool PixelsOnDemand() { return g_pixelsOnDemand.load(); }
 
 unsigned ImageDecodeThreads()
@@ -117,6 +122,7 @@ struct CImageLoader::Slot {
     bool ok = false;
     bool endedEarly = false;  // drawn from data that ends before the picture does
     bool pending = false;     // checked, not decoded: the pixels are made when drawn
+    std::shared_ptr<ScaledJpg> thumb;  // pending: the picture at 1/8, when the check made it
     bool taken = false;
     JpgFailure failure = JpgFailure::kNone;
     void* bits = nullptr;
@@ -315,8 +321,19 @@ void CImageLoader::Decode(Slot* slot)
         // Its JPEG data is what a PDF shows: check it, keep the pixels for
         // later. A damaged stream is drawn from its pixels: decode it.
         CMemFile file(slot->bytes->data(), slot->bytes->size());
-        ok = CheckJpgToDib(&file, slot->limits, slot->bits, slot->bmi, &failure, &damage) != 0;
+        std::shared_ptr<ScaledJpg> thumb;
+        if (g_thumbnails.load()) {
+            try {
+                thumb = std::make_shared<ScaledJpg>();
+                thumb->shift = 3;
+            } catch (const std::exception&) {
+                thumb.reset();  // a check without one
+            }
+        }
+        ok = CheckJpgToDib(&file, slot->limits, slot->bits, slot->bmi, &failure, &damage, thumb.get()) != 0;
         pending = ok && !damage.any;
+        if (pending && thumb && !thumb->pixels.empty())
+            slot->thumb = std::move(thumb);
         if (ok && !pending) {
             ImageBlockFree(slot->bits);
             ImageBlockFree(slot->bmi);
@@ -353,7 +370,7 @@ void CImageLoader::PixelsLater(Slot& slot)
 {
     const uint64_t blockBytes = slot.bmi->bmiHeader.biSizeImage;
     try {
-        RememberPendingPixels(slot.bits, blockBytes, slot.bytes, slot.limits);
+        RememberPendingPixels(slot.bits, blockBytes, slot.bytes, slot.limits, std::move(slot.thumb));
         return;
     } catch (const std::exception&) {
         // Not recorded: nothing would make them later, so make them now.

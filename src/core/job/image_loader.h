@@ -50,9 +50,11 @@ unsigned ImageDecodeThreads();
 // (CheckJpgToDib: the same verdict as decoding it) instead of decoded, and
 // its pixels are made when something first draws them (pending_pixels.h);
 // everything that reads a picture's pixels then calls MakePicturePixels
-// first. A picture the check finds damaged is decoded as before. Off unless
-// the program turns it on; set it before loading.
-void SetPixelsOnDemand(bool on);
+// first. A picture the check finds damaged is decoded as before. With
+// `thumbnails`, the check also keeps the picture at 1/8 of its size (for a
+// preview or a PNG, which often show it no larger). Off unless the program
+// turns it on; set it before loading.
+void SetPixelsOnDemand(bool on, bool thumbnails = false);
 bool PixelsOnDemand();
 
 class CImageLoader {

@@ -83,6 +83,7 @@ struct Decode {
     JpgHeader* probe = nullptr;       // non-null: read the header into it, decode nothing
     bool checkOnly = false;           // read the coded data whole, leave the pixel block as allocated
     ScaledJpg* scaled = nullptr;      // non-null: decode at its scale into it (nothing allocated)
+    ScaledJpg* thumb = nullptr;       // with checkOnly: the small picture to decode the check into
     void* into = nullptr;             // non-null: the pixel block to decode into (nothing allocated)
     uint64_t intoBytes = 0;           // its size, which the picture's pixels must fill exactly
 };
@@ -271,15 +272,27 @@ bool RunDecode(Decode* d)
         d->probe->embeddable = Embeddable(*cinfo);
         return true;
     }
+    uint64_t workCap = d->limits.maxWorkMemory;
     if (d->limits.budgetBytes - blocks < d->limits.maxWorkMemory) {
         d->workCappedByBudget = true;
-        SetWorkMemory(cinfo, d->limits.budgetBytes - blocks);
+        workCap = d->limits.budgetBytes - blocks;
+        SetWorkMemory(cinfo, workCap);
+    }
+    // A check asked for a small picture decodes at its scale instead of
+    // skipping rows, when libjpeg's working memory is far from its cap (so
+    // the smaller decoding cannot get through where the whole one would run
+    // out of it): the same coded data is read either way.
+    const bool thumb = d->checkOnly && d->thumb != nullptr && WorkEstimate(cinfo) * 2 + (1 << 20) <= workCap;
+    const uint32_t width = cinfo->output_width;
+    const uint32_t height = cinfo->output_height;
+    if (thumb) {
+        cinfo->scale_num = 1;
+        cinfo->scale_denom = 1u << d->thumb->shift;
+        jpeg_calc_output_dimensions(cinfo);
     }
 
     jpeg_start_decompress(cinfo);
 
-    const uint32_t width = cinfo->output_width;
-    const uint32_t height = cinfo->output_height;
     if (d->scaled != nullptr) {
         FillHeader(reinterpret_cast<BITMAPINFO*>(&d->scaled->dib), width, height, bitCount, geo.imageBytes);
         if (!SizeScaled(d->scaled, geo.imageBytes)) {
@@ -299,14 +312,34 @@ bool RunDecode(Decode* d)
             return false;
         }
     }
-    if (d->checkOnly)
+    if (d->checkOnly && !thumb)
         return CheckRows(cinfo);
-    // Written whole, row by row: a 12-megapixel picture then costs about
-    // twenty page faults instead of nine thousand.
-    if (d->scaled == nullptr)
+    // Where the rows go: the picture's pixel block, or the small picture.
+    void* target = d->bits;
+    uint32_t outWidth = width, outHeight = height;
+    std::size_t rowBytes = geo.rowBytes;
+    if (thumb) {
+        outWidth = cinfo->output_width;
+        outHeight = cinfo->output_height;
+        const DibGeometry small = ComputeDibGeometry(outWidth, outHeight, bitCount, geo.imageBytes);
+        if (!small.ok) {  // no larger than the whole picture: cannot fail
+            d->failure = JpgFailure::kData;
+            return false;
+        }
+        FillHeader(reinterpret_cast<BITMAPINFO*>(&d->thumb->dib), outWidth, outHeight, bitCount, small.imageBytes);
+        if (!SizeScaled(d->thumb, small.imageBytes)) {
+            d->failure = JpgFailure::kNoMemory;
+            return false;
+        }
+        target = d->thumb->pixels.data();
+        rowBytes = small.rowBytes;
+    } else if (d->scaled == nullptr) {
+        // Written whole, row by row: a 12-megapixel picture then costs about
+        // twenty page faults instead of nine thousand.
         AdviseLargePages(d->bits, geo.imageBytes);
+    }
 
-    auto* pixels = static_cast<uint8_t*>(d->bits);
+    auto* pixels = static_cast<uint8_t*>(target);
     const bool cmyk = outSpace == JCS_CMYK;
     // Adobe applications write CMYK and YCCK inverted and say so with their
     // APP14 marker; other writers store plain ink amounts.
@@ -315,11 +348,11 @@ bool RunDecode(Decode* d)
     JSAMPARRAY cmykRows = nullptr;
     if (cmyk)
         cmykRows = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                               width * 4, batch);
+                                               outWidth * 4, batch);
     JSAMPROW rows[16];
     const JDIMENSION want = batch < 16 ? batch : 16;
 
-    while (cinfo->output_scanline < height) {
+    while (cinfo->output_scanline < outHeight) {
         JDIMENSION got;
         if (cmyk) {
             got = jpeg_read_scanlines(cinfo, cmykRows, want);
@@ -327,8 +360,8 @@ bool RunDecode(Decode* d)
             // Scanline y (top-down) is DIB row height - 1 - y.
             for (JDIMENSION i = 0; i < want; ++i) {
                 const uint32_t y = cinfo->output_scanline + i;
-                const uint32_t row = y < height ? height - 1 - y : 0;
-                rows[i] = pixels + static_cast<std::size_t>(row) * geo.rowBytes;
+                const uint32_t row = y < outHeight ? outHeight - 1 - y : 0;
+                rows[i] = pixels + static_cast<std::size_t>(row) * rowBytes;
             }
             got = jpeg_read_scanlines(cinfo, rows, want);
         }
@@ -339,8 +372,8 @@ bool RunDecode(Decode* d)
         if (cmyk) {
             const uint32_t first = cinfo->output_scanline - got;
             for (JDIMENSION i = 0; i < got; ++i) {
-                const uint32_t row = height - 1 - (first + i);
-                CmykRowToBgr(cmykRows[i], pixels + static_cast<std::size_t>(row) * geo.rowBytes, width,
+                const uint32_t row = outHeight - 1 - (first + i);
+                CmykRowToBgr(cmykRows[i], pixels + static_cast<std::size_t>(row) * rowBytes, outWidth,
                              inverted);
             }
         }
@@ -396,8 +429,8 @@ JpgFailure ProbeJpg(CFile* file, const JpgDecodeLimits& limits, JpgHeader* heade
 
 namespace {
 
-int RunToDib(CFile* file, const JpgDecodeLimits& limits, bool checkOnly, void*& pBits, BITMAPINFO*& pBmi,
-             JpgFailure* failure, JpgDamage* damage)
+int RunToDib(CFile* file, const JpgDecodeLimits& limits, bool checkOnly, ScaledJpg* thumb, void*& pBits,
+             BITMAPINFO*& pBmi, JpgFailure* failure, JpgDamage* damage)
 {
     if (failure != nullptr)
         *failure = file == nullptr ? JpgFailure::kData : JpgFailure::kNoMemory;
@@ -409,8 +442,15 @@ int RunToDib(CFile* file, const JpgDecodeLimits& limits, bool checkOnly, void*& 
     if (d == nullptr)
         return 0;
     d->checkOnly = checkOnly;
+    d->thumb = thumb;
+    if (thumb != nullptr) {
+        thumb->dib = {};
+        thumb->pixels = std::vector<uint8_t>();
+    }
 
     const bool ok = RunDecode(d);
+    if (thumb != nullptr && !ok)
+        thumb->pixels = std::vector<uint8_t>();
     if (failure != nullptr)
         *failure = ok ? JpgFailure::kNone : d->failure;
     if (damage != nullptr && ok)
@@ -431,13 +471,13 @@ int RunToDib(CFile* file, const JpgDecodeLimits& limits, bool checkOnly, void*& 
 int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
                    JpgFailure* failure, JpgDamage* damage)
 {
-    return RunToDib(file, limits, false, pBits, pBmi, failure, damage);
+    return RunToDib(file, limits, false, nullptr, pBits, pBmi, failure, damage);
 }
 
 int CheckJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
-                  JpgFailure* failure, JpgDamage* damage)
+                  JpgFailure* failure, JpgDamage* damage, ScaledJpg* thumb)
 {
-    return RunToDib(file, limits, true, pBits, pBmi, failure, damage);
+    return RunToDib(file, limits, true, thumb, pBits, pBmi, failure, damage);
 }
 
 bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint64_t bytes)

@@ -70,7 +70,7 @@ void CVexlanApp::HandOff()
     // Printing takes the pictures' JPEG data as it is, and the preview
     // shows them at a fraction of their size: their pixels are made when
     // drawn, at the size drawn.
-    SetPixelsOnDemand(true);
+    SetPixelsOnDemand(true, !m_cl.print);
     m_bJobRead = HandOffJob(m_jobPath, ItemList, m_cl.keepJob, &m_warnings);
     PrintJobWarnings(m_warnings);
     WarnUnmatchedFaces(ItemList, m_warnings);
