@@ -43,6 +43,8 @@ class QPainter;
 
 namespace vexlan {
 
+class CPdfSink;
+
 class CPainterDC : public CDC {
 public:
     // Draws on `painter`, which must be active for the whole life of this
@@ -114,6 +116,7 @@ private:
         QRectF visible;   // the device (and clip) the text can show in
         bool outlines = false; // filled as outlines, not through Qt's text drawing
         bool farOff = false;   // beyond Qt's coordinate range: outlines cut to the device
+        QList<QGlyphRun> runs; // the line laid out, when its measuring kept it (a PDF's)
     };
     // One held-back StretchDIBits: source pixel (i, j) of the source
     // rectangle (top-down, `sx0`, `sy0`, `sw` x `sh`) covers the cell
@@ -167,6 +170,9 @@ private:
     static ImageCut CutOut(const ImageOp& op, const QRectF& area);
     // Draws a held DrawText.
     void PaintText(QPainter& painter, const TextOp& op);
+    // Draws a line's glyph runs on a PDF, from `origin` in the painter's
+    // current space.
+    static void PaintRuns(QPainter& painter, CPdfSink& sink, const QList<QGlyphRun>& runs, const QPointF& origin);
     // Draws the part of a held StretchDIBits that lands in `area`.
     void PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area);
     // An image on pixels at their own resolution: each device pixel shows
