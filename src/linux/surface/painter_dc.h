@@ -211,6 +211,7 @@ private:
     COcclusionQueue m_queue;
     std::vector<std::pair<Kind, std::size_t>> m_held; // per queued operation
     std::vector<TextOp> m_texts;
+    qsizetype m_heldRunGlyphs = 0;  // glyphs of the runs m_texts holds
     std::vector<ImageOp> m_images;
     std::vector<LineOp> m_lines;
     std::vector<COcclusionQueue::Verdict> m_verdicts; // once decided

@@ -37,6 +37,8 @@ constexpr double kStretchedGlyphPx = 256;
 // line).
 constexpr qsizetype kFirstDrawnUnits = 512;
 constexpr qsizetype kMaxDrawnUnits = 1 << 20;
+// Glyphs of the glyph runs held with the page's lines, at most.
+constexpr qsizetype kMaxHeldRunGlyphs = 1 << 20;
 
 // Whether Qt would take a glyph of `pixelSize` under `m` (glyph space to
 // device pixels) from its glyph cache, where FreeType fails to render it
@@ -192,8 +194,12 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     op.text = std::move(prefixed.text);
     op.underlined = std::move(prefixed.underlined);
     op.font = mf;
-    if (op.underlined.isEmpty())
+    // Held runs are bounded (each glyph costs about 20 bytes); past the
+    // bound a line is laid out again when drawn.
+    if (op.underlined.isEmpty() && measure.glyphs > 0 && m_heldRunGlyphs + measure.glyphs <= kMaxHeldRunGlyphs) {
         op.runs = measure.runs;
+        m_heldRunGlyphs += measure.glyphs;
+    }
     m_texts.push_back(std::move(op));
     Hold(Kind::Text, m_texts.size() - 1, ink, opaque);
     return cellUnits;

@@ -14,8 +14,10 @@ namespace {
 constexpr int kMaxMeasures = 8192;
 // Most glyph outlines kept (a CJK outline is a few kilobytes).
 constexpr int kMaxGlyphPaths = 1024;
-// Glyphs of the longest line whose runs are kept.
+// Glyphs of the longest line whose runs are kept, and of all lines kept
+// (about 20 bytes each) before the table starts over.
 constexpr qsizetype kMaxKeptGlyphs = 2048;
+constexpr qsizetype kMaxCachedRunGlyphs = 256 * 1024;
 
 // The value kept in `cache` for `key`, made by `make` when there is none;
 // a cache that holds `most` values starts over.
@@ -95,17 +97,22 @@ TextMeasure CTextCache::Measure(const QString& text, bool underlines, const Mapp
             for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
                 m.ink |= GlyphBounds(font, indexes[i]).translated(positions[i]);
         }
-        if (m_keepRuns && !underlines && glyphs <= kMaxKeptGlyphs)
+        if (m_keepRuns && !underlines && glyphs <= kMaxKeptGlyphs) {
             m.runs = runs;
+            m.glyphs = glyphs;
+        }
         if (underlines) // underlines lie below the baseline, within about a quarter em
             m.ink |= QRectF(0, 0, m.width, line.height() + font.font.pixelSize() * 0.25);
     } else {
         layout.endLayout();
     }
     if (!underlines) { // lines with underlines are not kept: the key is the text
-        if (m_measures.size() >= kMaxMeasures)
+        if (m_measures.size() >= kMaxMeasures || m_runGlyphs + m.glyphs > kMaxCachedRunGlyphs) {
             m_measures.clear();
+            m_runGlyphs = 0;
+        }
         m_measures.insert(key, m);
+        m_runGlyphs += m.glyphs;
     }
     return m;
 }

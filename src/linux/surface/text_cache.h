@@ -28,6 +28,7 @@ struct TextMeasure {
     // The line's glyph runs, when kept (SetKeepRuns) and the line is short
     // enough; empty otherwise.
     QList<QGlyphRun> runs;
+    qsizetype glyphs = 0;  // in `runs`
 };
 
 class CTextCache {
@@ -72,6 +73,7 @@ private:
     };
 
     bool m_keepRuns = false;
+    qsizetype m_runGlyphs = 0;  // glyphs of the runs kept in m_measures
     QHash<QByteArray, MappedFont> m_mapped; // by request and mapping mode
     QHash<MeasureKey, TextMeasure> m_measures;
     QHash<GlyphKey, QRectF> m_glyphBounds;
