@@ -106,5 +106,36 @@ TEST(PictureScale, PreviewDecodesAtTheScaleShownAndWholeWhenZoomedIn)
     FreePageItems(later);
 }
 
+// With the output's pixels per unit known (a PNG's dpi), the check keeps the
+// picture at the reduction its rectangle needs, and a picture shown at half
+// its size or more is decoded whole at once.
+TEST(PictureScale, CheckKeepsTheReductionTheRectangleNeeds)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("p.jpg");
+    test::WriteFile(path, test::EncodeJpeg(800, 600, std::vector<uint8_t>(800 * 600 * 3, 128)));
+    struct Case {
+        int widthUnits;  // of a rectangle 2/3 as high; 2540 units are 100 pixels at 100 dpi,
+                         // and a pixel more is allowed for the rounding of its edges
+        int shift;       // -1: decoded whole
+    };
+    for (const Case c : {Case{2500, 3}, Case{5000, 2}, Case{7500, 1}, Case{10000, 1}, Case{10300, -1},
+                         Case{25400, -1}}) {
+        SCOPED_TRACE(c.widthUnits);
+        SetPixelsOnDemand(true, true, 100 / 2540.0);
+        PageItem item;
+        item.nType = ITEM_IMAGE;
+        item.rcItem = RECT{0, 0, c.widthUnits, c.widthUnits * 2 / 3};
+        SetItemText(item, path);
+        ASSERT_TRUE(LoadImageItem(item));
+        SetPixelsOnDemand(false);
+        const auto kept = PendingPicturePixelsAtLeast(item.pBits, 3);
+        EXPECT_EQ(kept ? kept->shift : -1, c.shift);
+        EXPECT_EQ(PicturePixelsPending(item.pBits), c.shift >= 0);
+        ImageBlockFree(item.pBits);
+        ImageBlockFree(item.pBmi);
+    }
+}
+
 } // namespace
 } // namespace vexlan

@@ -113,12 +113,11 @@ int Check(CFile* file, const JpgDecodeLimits& limits, void*& bits, BITMAPINFO*& 
     return CheckJpgToDib(file, limits, bits, bmi, failure, damage);
 }
 
-ScaledJpg g_thumb;  // what CheckWithThumb made
+ScaledJpg g_thumb;  // what CheckWithThumb made, at 1/2^g_thumb.shift
 
 int CheckWithThumb(CFile* file, const JpgDecodeLimits& limits, void*& bits, BITMAPINFO*& bmi, JpgFailure* failure,
                    JpgDamage* damage)
 {
-    g_thumb.shift = 3;
     return CheckJpgToDib(file, limits, bits, bmi, failure, damage, &g_thumb);
 }
 
@@ -136,7 +135,9 @@ TEST_F(JpgCheckTest, GivesTheDecodingsVerdictAndItsPixelsLater)
         for (const Sample& s : samples) {
             SCOPED_TRACE(s.name + (limits.maxWorkMemory == tight.maxWorkMemory ? " (tight)" : ""));
             Outcome full = RunOn(DecodeJpgToDib, s.bytes, limits);
-            for (const Runner checker : {Check, CheckWithThumb}) {
+            for (const int thumbShift : {0, 1, 2, 3}) {
+                const Runner checker = thumbShift == 0 ? Check : CheckWithThumb;
+                g_thumb.shift = thumbShift;
                 Outcome check = RunOn(checker, s.bytes, limits);
                 EXPECT_EQ(check.ok, full.ok);
                 EXPECT_EQ(check.failure, full.failure);
@@ -147,11 +148,11 @@ TEST_F(JpgCheckTest, GivesTheDecodingsVerdictAndItsPixelsLater)
                     ASSERT_EQ(std::memcmp(&check.bmi->bmiHeader, &h, sizeof h), 0);
                     const std::size_t colours = h.biBitCount == 8 ? 256 : 0;
                     EXPECT_EQ(std::memcmp(check.bmi->bmiColors, full.bmi->bmiColors, colours * sizeof(RGBQUAD)), 0);
-                    // The thumb is the picture decoded at 1/8.
+                    // The thumb is the picture decoded at its scale.
                     if (checker == CheckWithThumb && !g_thumb.pixels.empty()) {
                         ScaledJpg scaled;
                         CMemFile file(s.bytes.data(), s.bytes.size());
-                        ASSERT_TRUE(DecodeJpgScaled(&file, limits, 3, &scaled));
+                        ASSERT_TRUE(DecodeJpgScaled(&file, limits, thumbShift, &scaled));
                         EXPECT_EQ(std::memcmp(&g_thumb.dib, &scaled.dib, sizeof scaled.dib), 0);
                         EXPECT_EQ(g_thumb.pixels, scaled.pixels);
                         ++thumbs;
@@ -179,7 +180,7 @@ TEST_F(JpgCheckTest, GivesTheDecodingsVerdictAndItsPixelsLater)
     EXPECT_GT(decoded, 20);
     EXPECT_GT(damaged, 20);
     EXPECT_GT(failed, 20);
-    EXPECT_GT(thumbs, 20);
+    EXPECT_GT(thumbs, 60);
 }
 
 // A full decoding's pixel, component `c`, counted top-down.

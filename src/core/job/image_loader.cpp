@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <new>
 
 namespace vexlan {
@@ -85,14 +86,32 @@ bool ReadAll(CFile& file, uint64_t limit, std::vector<uint8_t>& data)
 } // namespace
 
 namespace {
+
 std::atomic<bool> g_pixelsOnDemand{false};
 std::atomic<bool> g_thumbnails{false};
+std::atomic<double> g_shownPxPerUnit{0};
+
+// The reduction of a thumbnail for a picture of `width` x `height` pixels in
+// the item rectangle `rc`: 3 (1/8) unless the rectangle's size on the output
+// is known, -1 when that shows the picture at half its size or more.
+int ThumbShift(const RECT& rc, uint32_t width, uint32_t height)
+{
+    const double perUnit = g_shownPxPerUnit.load();
+    if (!(perUnit > 0) || width == 0 || height == 0)
+        return 3;
+    const double w = std::fabs(double(rc.right) - double(rc.left)) * perUnit + 1;
+    const double h = std::fabs(double(rc.bottom) - double(rc.top)) * perUnit + 1;
+    const int shift = JpgReduction(w / width, h / height);
+    return shift > 0 ? shift : -1;
 }
 
-void SetPixelsOnDemand(bool on, bool thumbnails)
+} // namespace
+
+void SetPixelsOnDemand(bool on, bool thumbnails, double shownPxPerUnit)
 {
     g_pixelsOnDemand.store(on);
     g_thumbnails.store(on && thumbnails);
+    g_shownPxPerUnit.store(shownPxPerUnit > 0 ? shownPxPerUnit : 0);
 }
 bool PixelsOnDemand() { return g_pixelsOnDemand.load(); }
 
@@ -122,7 +141,8 @@ struct CImageLoader::Slot {
     bool ok = false;
     bool endedEarly = false;  // drawn from data that ends before the picture does
     bool pending = false;     // checked, not decoded: the pixels are made when drawn
-    std::shared_ptr<ScaledJpg> thumb;  // pending: the picture at 1/8, when the check made it
+    std::shared_ptr<ScaledJpg> thumb;  // pending: the picture at a fraction, when the check made it
+    int thumbShift = 3;                // the fraction asked for; -1: decode whole, no check
     bool taken = false;
     JpgFailure failure = JpgFailure::kNone;
     void* bits = nullptr;
@@ -230,6 +250,7 @@ bool CImageLoader::Start(const PageItem& item, std::string* problem)
     const JpgFailure failure = ProbeJpg(&header, slot->limits, &slot->header);
     if (failure != JpgFailure::kNone)
         return Fail(problem, path, false, FailureReason(failure, packed));
+    slot->thumbShift = ThumbShift(item.rcItem, slot->header.width, slot->header.height);
     const uint64_t kept = slot->header.embeddable ? data.size() : 0;
     const uint64_t work = std::min(slot->header.workBytes, slot->limits.budgetBytes - slot->header.blockBytes);
     slot->passing = data.size() - kept + work;
@@ -317,15 +338,16 @@ void CImageLoader::Decode(Slot* slot)
     JpgDamage damage;
     JpgFailure failure = JpgFailure::kData;
     bool pending = false;
-    if (!skip && slot->header.embeddable && PixelsOnDemand()) {
+    const bool thumbnails = g_thumbnails.load();
+    if (!skip && slot->header.embeddable && PixelsOnDemand() && !(thumbnails && slot->thumbShift < 0)) {
         // Its JPEG data is what a PDF shows: check it, keep the pixels for
         // later. A damaged stream is drawn from its pixels: decode it.
         CMemFile file(slot->bytes->data(), slot->bytes->size());
         std::shared_ptr<ScaledJpg> thumb;
-        if (g_thumbnails.load()) {
+        if (thumbnails) {
             try {
                 thumb = std::make_shared<ScaledJpg>();
-                thumb->shift = 3;
+                thumb->shift = slot->thumbShift;
             } catch (const std::exception&) {
                 thumb.reset();  // a check without one
             }

@@ -51,10 +51,14 @@ unsigned ImageDecodeThreads();
 // its pixels are made when something first draws them (pending_pixels.h);
 // everything that reads a picture's pixels then calls MakePicturePixels
 // first. A picture the check finds damaged is decoded as before. With
-// `thumbnails`, the check also keeps the picture at 1/8 of its size (for a
-// preview or a PNG, which often show it no larger). Off unless the program
-// turns it on; set it before loading.
-void SetPixelsOnDemand(bool on, bool thumbnails = false);
+// `thumbnails`, the check also keeps the picture at a fraction of its size
+// for a drawing that shows it smaller (a preview or a PNG): at 1/8, or, when
+// `shownPxPerUnit` (device pixels per unit of an item's rectangle) is
+// given, at the largest reduction (JpgReduction) that still has a pixel for
+// each one its rectangle covers; a picture its rectangle shows at half its
+// size or more is then decoded whole at once. Off unless the program turns
+// it on; set it before loading.
+void SetPixelsOnDemand(bool on, bool thumbnails = false, double shownPxPerUnit = 0);
 bool PixelsOnDemand();
 
 class CImageLoader {

@@ -494,6 +494,14 @@ bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint6
     return ok;
 }
 
+int JpgReduction(double xScale, double yScale)
+{
+    int shift = 0;
+    while (shift < 3 && xScale * double(2 << shift) <= 1.0 && yScale * double(2 << shift) <= 1.0)
+        ++shift;
+    return shift;
+}
+
 bool DecodeJpgScaled(CFile* file, const JpgDecodeLimits& limits, int shift, ScaledJpg* out)
 {
     if (file == nullptr || out == nullptr || shift < 0 || shift > 3)

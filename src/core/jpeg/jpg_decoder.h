@@ -135,6 +135,11 @@ int CheckJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITM
 // fill exactly `bytes`.
 bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint64_t bytes);
 
+// The largest reduction 1/2^shift (shift 0 to 3) of a picture shown at
+// `xScale` x `yScale` of its size that still has a pixel for each one
+// shown: 2^shift pixels of the picture or more to each shown, on both axes.
+int JpgReduction(double xScale, double yScale);
+
 // Decodes the JPEG at 1/2^shift of its size (shift 0 to 3) into `out`.
 // Returns false, with no pixels in `out`, when the decoding fails.
 bool DecodeJpgScaled(CFile* file, const JpgDecodeLimits& limits, int shift, ScaledJpg* out);

@@ -33,7 +33,8 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
     // The trace and the item list never look at a picture's pixels, a PDF
     // takes the JPEG data as it is, and a PNG often shows a picture smaller:
     // the pixels are made when drawn, at the size drawn.
-    SetPixelsOnDemand(true, !cl.pngFile.empty());
+    // (An item's rectangle is in hundredths of a millimetre.)
+    SetPixelsOnDemand(true, !cl.pngFile.empty(), cl.pngFile.empty() ? 0 : cl.dpi / 2540.0);
     HandOffJob(ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr), ItemList, cl.keepJob, &warnings);
     PrintJobWarnings(warnings);
     int status = 0;

@@ -19,19 +19,6 @@
 #include <memory>
 
 namespace vexlan {
-namespace {
-
-int ReductionShown(double xScale, double yScale)
-{
-    // The largest 2^k, k <= 3, with 2^k source pixels to every device pixel
-    // or more, on both axes.
-    int shift = 0;
-    while (shift < 3 && xScale * double(2 << shift) <= 1.0 && yScale * double(2 << shift) <= 1.0)
-        ++shift;
-    return shift;
-}
-
-} // namespace
 
 int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc, int wSrc,
                               int hSrc, const void* bits, const BITMAPINFO* bmi, UINT usage, DWORD rop)
@@ -230,7 +217,7 @@ void CPainterDC::PaintSampled(QPainter& painter, const ImageOp& op, const QRectF
     // at the smallest fraction that still has a pixel for every pixel shown,
     // and each device pixel shows the one covering its source pixel.
     std::shared_ptr<const ScaledJpg> scaled;
-    if (const int shift = ReductionShown(t.m11() * op.dest.width() / double(op.sw),
+    if (const int shift = JpgReduction(t.m11() * op.dest.width() / double(op.sw),
                                          t.m22() * op.dest.height() / double(op.sh));
         shift > 0)
         scaled = PendingPicturePixelsAtLeast(op.bits, shift);
