@@ -11,7 +11,7 @@
 #   vexlan --print of the photo and twenty pages to a held queue of a private
 #     scheduler (root only: the spool's time, its JPEGs, peak RSS)
 #   the preview of the blank, photo and twenty pages under Xvfb: start to
-#     painted page, and the peak RSS by then
+#     painted page and to its first window (the load progress), peak RSS
 #   headless chromium printing an equivalent HTML page to PDF (if installed)
 # and prints the medians, the ratios, the PDF size against the JPEG bytes,
 # whether `pdfimages -all` gives the JPEGs back byte for byte, and a table of
