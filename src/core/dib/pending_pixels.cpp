@@ -109,6 +109,15 @@ std::shared_ptr<const ScaledJpg> PendingPicturePixelsAtLeast(const void* bits, i
     return entry->scaled;
 }
 
+bool PicturePixelsToMake(const void* bits, int shift)
+{
+    const std::shared_ptr<Pending> entry = Find(bits);
+    if (!entry)
+        return false;
+    std::lock_guard<std::mutex> g(entry->making);
+    return !entry->done && (shift <= 0 || entry->scaledFailed || !entry->scaled || entry->scaled->shift > shift);
+}
+
 bool PicturePixelsPending(const void* bits) { return Find(bits) != nullptr; }
 
 void ForgetPendingPixels(const void* bits) noexcept

@@ -38,6 +38,10 @@ bool MakePicturePixels(const void* bits);
 // one decoding.
 std::shared_ptr<const ScaledJpg> PendingPicturePixelsAtLeast(const void* bits, int shift);
 
+// Whether drawing `bits` at 1/2^shift needs a decoding: its pixels are
+// pending and no decoding as fine is kept (shift 0: the whole picture).
+bool PicturePixelsToMake(const void* bits, int shift);
+
 // Whether `bits` is a live block whose pixels are still to be made.
 bool PicturePixelsPending(const void* bits);
 

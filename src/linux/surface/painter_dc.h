@@ -37,6 +37,9 @@
 
 #include <atomic>
 #include <cmath>
+#include <deque>
+#include <future>
+#include <unordered_set>
 #include <vector>
 
 class QPainter;
@@ -173,6 +176,9 @@ private:
     // Draws a line's glyph runs on a PDF, from `origin` in the painter's
     // current space.
     static void PaintRuns(QPainter& painter, CPdfSink& sink, const QList<QGlyphRun>& runs, const QPointF& origin);
+    // Starts decoding a picture the preview will draw, at the size it will
+    // draw it, on a thread of its own (a few at a time).
+    void Prefetch(const ImageOp& op);
     // Draws the part of a held StretchDIBits that lands in `area`.
     void PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area);
     // An image on pixels at their own resolution: each device pixel shows
@@ -213,6 +219,10 @@ private:
     std::vector<TextOp> m_texts;
     qsizetype m_heldRunGlyphs = 0;  // glyphs of the runs m_texts holds
     std::vector<ImageOp> m_images;
+    // Pictures being decoded at the size they will be drawn, while the page
+    // is still being read (the preview's; see Prefetch), and those asked for.
+    std::deque<std::future<void>> m_prefetches;
+    std::unordered_set<const void*> m_prefetched;
     std::vector<LineOp> m_lines;
     std::vector<COcclusionQueue::Verdict> m_verdicts; // once decided
 };

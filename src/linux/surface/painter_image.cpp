@@ -6,6 +6,7 @@
 #include "linux/surface/painter_dc.h"
 
 #include "core/dib/pending_pixels.h"
+#include "core/job/image_loader.h"
 #include "linux/surface/dib_pixels.h"
 #include "linux/surface/pdf_sink.h"
 
@@ -75,7 +76,36 @@ int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xS
     m_images.push_back(op);
     // A scaled image certainly covers the whole pixels inside its target.
     Hold(Kind::Image, m_images.size() - 1, cut.target, InnerPixels(cut.target));
+    Prefetch(op);
     return static_cast<int>(sh);
+}
+
+void CPainterDC::Prefetch(const ImageOp& op)
+{
+    // The preview paints on one thread, and a page of large photos would
+    // have them decoded one after another when painted: they are decoded
+    // meanwhile, as the page is read, on as many threads as pictures load on.
+    if (!m_scaledRaster || op.smooth || m_prefetched.count(op.bits) != 0)
+        return;
+    const int shift = JpgReduction(m_toImage.m11() * op.dest.width() / double(op.sw),
+                                   m_toImage.m22() * op.dest.height() / double(op.sh));
+    if (!PicturePixelsToMake(op.bits, shift))
+        return;
+    try {
+        m_prefetched.insert(op.bits);
+        if (m_prefetches.size() >= ImageDecodeThreads()) {
+            m_prefetches.front().wait();
+            m_prefetches.pop_front();
+        }
+        m_prefetches.push_back(std::async(std::launch::async, [bits = op.bits, shift] {
+            if (shift > 0)
+                PendingPicturePixelsAtLeast(bits, shift);
+            else
+                MakePicturePixels(bits);
+        }));
+    } catch (const std::exception&) {
+        // No thread (or no memory for one): the picture is decoded when drawn.
+    }
 }
 
 CPainterDC::ImageCut CPainterDC::CutOut(const ImageOp& op, const QRectF& area)
