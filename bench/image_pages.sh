@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Image pages: how fast, how big and how heavy a page with photos is on the
 # job -> PDF path, against the bare decode of its JPEGs and a browser.
-# Builds four pages itself (text: 530 items in Chinese and Latin; photo: six
+# Builds five pages itself (text: 530 items in Chinese and Latin; photo: six
 # 4000 x 3000 JPEGs at 93 x 78 mm and 4 lines; mixed: 95 items with two
-# 1600 x 1200 JPEGs; blank: one line), then in interleaved rounds times
+# 1600 x 1200 JPEGs; blank: one line; twenty: twenty different 4000 x 3000
+# JPEGs at 48 x 55 mm), then in interleaved rounds times
 #   vexlan --job J --keep-job --pdf OUT     (peak RSS from /usr/bin/time)
 #   djpeg of each of the page's JPEGs to /dev/null, one after another
-#   vexlan --print of the photo page to a held queue of a private scheduler
-#     (root only: the spool's time and its JPEGs)
-#   the preview of the blank and photo pages under Xvfb: start to painted page
+#   vexlan --png at 150 dpi of the photo and twenty pages (and peak RSS)
+#   vexlan --print of the photo and twenty pages to a held queue of a private
+#     scheduler (root only: the spool's time, its JPEGs, peak RSS)
+#   the preview of the blank, photo and twenty pages under Xvfb: start to
+#     painted page and to its first window (the load progress), peak RSS
 #   headless chromium printing an equivalent HTML page to PDF (if installed)
 # and prints the medians, the ratios, the PDF size against the JPEG bytes,
 # whether `pdfimages -all` gives the JPEGs back byte for byte, and a table of
@@ -20,9 +23,9 @@
 #   --rounds N        rounds whose median is shown (default 5)
 #   --strict          exit status 1 when a goal fails
 #   --keep            keep the pages, JPEGs and PDFs (the path goes to stderr)
-# needs: python3, cjpeg and djpeg (libjpeg-turbo-progs), pdfimages
+# needs: python3, cjpeg, djpeg and jpegtran (libjpeg-turbo-progs), pdfimages
 # (poppler-utils), /usr/bin/time; chromium is optional. Takes about a minute
-# to make the JPEGs plus 10 to 20 s a round.
+# to make the JPEGs plus 20 to 40 s a round.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
@@ -36,7 +39,7 @@ fi
 for tool in "$VEXLAN_BIN" "$VEXLAN_JOB_TOOL"; do
   [ -x "$tool" ] || { echo "image_pages: $tool is not an executable" >&2; exit 2; }
 done
-for tool in python3 cjpeg djpeg pdfimages /usr/bin/time; do
+for tool in python3 cjpeg djpeg jpegtran pdfimages /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "image_pages: $tool is missing" >&2; exit 2; }
 done
 

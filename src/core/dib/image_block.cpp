@@ -2,6 +2,7 @@
 // sizes.
 #include "core/dib/image_block.h"
 
+#include "core/dib/pending_pixels.h"
 #include "core/dib/stored_jpeg.h"
 
 #include <cstdlib>
@@ -67,6 +68,7 @@ void ImageBlockFree(void* block)
     r.liveBytes -= it->second.bytes;
     r.live.erase(it);
     ForgetStoredJpeg(block);
+    ForgetPendingPixels(block);
     std::free(block);
 }
 

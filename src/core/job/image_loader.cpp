@@ -8,9 +8,12 @@
 #include "os/file.h"
 #include "os/file_problem.h"
 #include "core/dib/image_block.h"
+#include "core/dib/pending_pixels.h"
 #include "core/dib/stored_jpeg.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <new>
 
 namespace vexlan {
@@ -82,6 +85,36 @@ bool ReadAll(CFile& file, uint64_t limit, std::vector<uint8_t>& data)
 
 } // namespace
 
+namespace {
+
+std::atomic<bool> g_pixelsOnDemand{false};
+std::atomic<bool> g_thumbnails{false};
+std::atomic<double> g_shownPxPerUnit{0};
+
+// The reduction of a thumbnail for a picture of `width` x `height` pixels in
+// the item rectangle `rc`: 3 (1/8) unless the rectangle's size on the output
+// is known, -1 when that shows the picture at half its size or more.
+int ThumbShift(const RECT& rc, uint32_t width, uint32_t height)
+{
+    const double perUnit = g_shownPxPerUnit.load();
+    if (!(perUnit > 0) || width == 0 || height == 0)
+        return 3;
+    const double w = std::fabs(double(rc.right) - double(rc.left)) * perUnit + 1;
+    const double h = std::fabs(double(rc.bottom) - double(rc.top)) * perUnit + 1;
+    const int shift = JpgReduction(w / width, h / height);
+    return shift > 0 ? shift : -1;
+}
+
+} // namespace
+
+void SetPixelsOnDemand(bool on, bool thumbnails, double shownPxPerUnit)
+{
+    g_pixelsOnDemand.store(on);
+    g_thumbnails.store(on && thumbnails);
+    g_shownPxPerUnit.store(shownPxPerUnit > 0 ? shownPxPerUnit : 0);
+}
+bool PixelsOnDemand() { return g_pixelsOnDemand.load(); }
+
 unsigned ImageDecodeThreads()
 {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
@@ -107,6 +140,9 @@ struct CImageLoader::Slot {
     bool done = false;
     bool ok = false;
     bool endedEarly = false;  // drawn from data that ends before the picture does
+    bool pending = false;     // checked, not decoded: the pixels are made when drawn
+    std::shared_ptr<ScaledJpg> thumb;  // pending: the picture at a fraction, when the check made it
+    int thumbShift = 3;                // the fraction asked for; -1: decode whole, no check
     bool taken = false;
     JpgFailure failure = JpgFailure::kNone;
     void* bits = nullptr;
@@ -214,6 +250,7 @@ bool CImageLoader::Start(const PageItem& item, std::string* problem)
     const JpgFailure failure = ProbeJpg(&header, slot->limits, &slot->header);
     if (failure != JpgFailure::kNone)
         return Fail(problem, path, false, FailureReason(failure, packed));
+    slot->thumbShift = ThumbShift(item.rcItem, slot->header.width, slot->header.height);
     const uint64_t kept = slot->header.embeddable ? data.size() : 0;
     const uint64_t work = std::min(slot->header.workBytes, slot->limits.budgetBytes - slot->header.blockBytes);
     slot->passing = data.size() - kept + work;
@@ -300,7 +337,33 @@ void CImageLoader::Decode(Slot* slot)
     bool ok = false;
     JpgDamage damage;
     JpgFailure failure = JpgFailure::kData;
-    if (!skip) {
+    bool pending = false;
+    const bool thumbnails = g_thumbnails.load();
+    if (!skip && slot->header.embeddable && PixelsOnDemand() && !(thumbnails && slot->thumbShift < 0)) {
+        // Its JPEG data is what a PDF shows: check it, keep the pixels for
+        // later. A damaged stream is drawn from its pixels: decode it.
+        CMemFile file(slot->bytes->data(), slot->bytes->size());
+        std::shared_ptr<ScaledJpg> thumb;
+        if (thumbnails) {
+            try {
+                thumb = std::make_shared<ScaledJpg>();
+                thumb->shift = slot->thumbShift;
+            } catch (const std::exception&) {
+                thumb.reset();  // a check without one
+            }
+        }
+        ok = CheckJpgToDib(&file, slot->limits, slot->bits, slot->bmi, &failure, &damage, thumb.get()) != 0;
+        pending = ok && !damage.any;
+        if (pending && thumb && !thumb->pixels.empty())
+            slot->thumb = std::move(thumb);
+        if (ok && !pending) {
+            ImageBlockFree(slot->bits);
+            ImageBlockFree(slot->bmi);
+            slot->bits = nullptr;
+            slot->bmi = nullptr;
+        }
+    }
+    if (!skip && !pending) {
         CMemFile file(slot->bytes->data(), slot->bytes->size());
         ok = DecodeJpgToDib(&file, slot->limits, slot->bits, slot->bmi, &failure, &damage) != 0;
     }
@@ -312,6 +375,7 @@ void CImageLoader::Decode(Slot* slot)
         std::lock_guard<std::mutex> g(m_lock);
         slot->ok = ok;
         slot->endedEarly = damage.endedEarly;
+        slot->pending = pending;
         slot->failure = failure;
         slot->done = true;
         if (!ok)
@@ -322,6 +386,19 @@ void CImageLoader::Decode(Slot* slot)
         }
     }
     m_changed.notify_all();
+}
+
+void CImageLoader::PixelsLater(Slot& slot)
+{
+    const uint64_t blockBytes = slot.bmi->bmiHeader.biSizeImage;
+    try {
+        RememberPendingPixels(slot.bits, blockBytes, slot.bytes, slot.limits, std::move(slot.thumb));
+        return;
+    } catch (const std::exception&) {
+        // Not recorded: nothing would make them later, so make them now.
+    }
+    CMemFile file(slot.bytes->data(), slot.bytes->size());
+    DecodeJpgInto(&file, slot.limits, slot.bits, blockBytes);
 }
 
 BOOL CImageLoader::Take(std::size_t k, void*& pBits, BITMAPINFO*& pBmi, std::string* problem)
@@ -370,6 +447,8 @@ BOOL CImageLoader::Take(std::size_t k, void*& pBits, BITMAPINFO*& pBmi, std::str
             // Out of memory: the picture is had, the note about it is not.
         }
     }
+    if (slot.pending)
+        PixelsLater(slot);
     PageImageCache().Remember(slot.key, slot.bits, slot.bmi);
     if (slot.bytes) {
         try {

@@ -19,6 +19,8 @@
 // packed ones beside them) fits, straight into the one buffer the picture is
 // then decoded from. A picture shared with an earlier item charges nothing.
 //
+// Pixels: see SetPixelsOnDemand.
+//
 // Memory: decodings run together only while the memory they take for the
 // time being (bytes not kept, libjpeg's working memory) fits in what the
 // budget has left beside the charges; otherwise Start waits for them.
@@ -43,6 +45,21 @@ namespace vexlan {
 
 // Decoding threads a page uses: the machine's processors, 1 to 8.
 unsigned ImageDecodeThreads();
+
+// With pixels on demand, a picture a PDF takes as its JPEG data is checked
+// (CheckJpgToDib: the same verdict as decoding it) instead of decoded, and
+// its pixels are made when something first draws them (pending_pixels.h);
+// everything that reads a picture's pixels then calls MakePicturePixels
+// first. A picture the check finds damaged is decoded as before. With
+// `thumbnails`, the check also keeps the picture at a fraction of its size
+// for a drawing that shows it smaller (a preview or a PNG): at 1/8, or, when
+// `shownPxPerUnit` (device pixels per unit of an item's rectangle) is
+// given, at the largest reduction (JpgReduction) that still has a pixel for
+// each one its rectangle covers; a picture its rectangle shows at half its
+// size or more is then decoded whole at once. Off unless the program turns
+// it on; set it before loading.
+void SetPixelsOnDemand(bool on, bool thumbnails = false, double shownPxPerUnit = 0);
+bool PixelsOnDemand();
 
 class CImageLoader {
 public:
@@ -83,6 +100,7 @@ private:
     void Queue(Slot* slot);
     void Work();
     void Decode(Slot* slot);
+    void PixelsLater(Slot& slot);
 
     const unsigned m_maxThreads;
     const uint64_t m_base;   // the budget left when loading began

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <new>
 
@@ -80,6 +81,11 @@ struct Decode {
     JpgFailure failure = JpgFailure::kData;
     bool workCappedByBudget = false;  // the budget, not maxWorkMemory, bounds libjpeg's memory
     JpgHeader* probe = nullptr;       // non-null: read the header into it, decode nothing
+    bool checkOnly = false;           // read the coded data whole, leave the pixel block as allocated
+    ScaledJpg* scaled = nullptr;      // non-null: decode at its scale into it (nothing allocated)
+    ScaledJpg* thumb = nullptr;       // with checkOnly: the small picture to decode the check into
+    void* into = nullptr;             // non-null: the pixel block to decode into (nothing allocated)
+    uint64_t intoBytes = 0;           // its size, which the picture's pixels must fill exactly
 };
 
 // Caps libjpeg's working memory (0 would mean no cap to libjpeg).
@@ -152,12 +158,11 @@ std::size_t HeaderBytes(int bitCount)
     return bitCount == 8 ? sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) : sizeof(BITMAPINFO);
 }
 
-BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t imageBytes)
+// Writes the header of a DIB, and its grey table when 8-bit, into `bmi`
+// (HeaderBytes(bitCount) bytes).
+void FillHeader(BITMAPINFO* bmi, uint32_t width, uint32_t height, int bitCount, uint32_t imageBytes)
 {
     const std::size_t colours = bitCount == 8 ? 256 : 0;
-    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(HeaderBytes(bitCount)));
-    if (bmi == nullptr)
-        return nullptr;
     BITMAPINFOHEADER& h = bmi->bmiHeader;
     h = BITMAPINFOHEADER{};
     h.biSize = sizeof(BITMAPINFOHEADER);
@@ -174,7 +179,47 @@ BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t i
         const auto v = static_cast<uint8_t>(i);
         table[i] = RGBQUAD{v, v, v, 0};
     }
+}
+
+BITMAPINFO* MakeHeader(uint32_t width, uint32_t height, int bitCount, uint32_t imageBytes)
+{
+    auto* bmi = static_cast<BITMAPINFO*>(ImageBlockAlloc(HeaderBytes(bitCount)));
+    if (bmi != nullptr)
+        FillHeader(bmi, width, height, bitCount, imageBytes);
     return bmi;
+}
+
+// Makes room for a scaled picture's pixels. Returns false when there is
+// none. (No libjpeg call runs while the vector may throw.)
+bool SizeScaled(ScaledJpg* scaled, uint64_t bytes)
+{
+    try {
+        scaled->pixels.assign(static_cast<std::size_t>(bytes), 0);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Takes in the coded data as the row-by-row decoding below does, without
+// making the rows: libjpeg entropy-decodes the rows it skips (a multi-scan
+// stream was taken in whole by jpeg_start_decompress already) and runs the
+// inverse DCT and colour conversion only for the last one, which is read to
+// end the decoding where reading every row ends it. (Skipping the last row
+// too would end the input pass without decoding what is left.) So the same
+// warnings and errors are met, at the same places in the data.
+bool CheckRows(jpeg_decompress_struct* cinfo)
+{
+    const JDIMENSION height = cinfo->output_height;
+    if (height > 1)
+        jpeg_skip_scanlines(cinfo, height - 1);
+    const JDIMENSION rowBytes = cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components);
+    JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, rowBytes, 1);
+    while (cinfo->output_scanline < height) {
+        if (jpeg_read_scanlines(cinfo, row, 1) == 0)
+            return false;  // kData: the source never suspends; guard against a stall anyway
+    }
+    return true;
 }
 
 // Runs one decoding into d->bits / d->bmi. Returns false on any failure;
@@ -198,6 +243,10 @@ bool RunDecode(Decode* d)
     if (outSpace == JCS_UNKNOWN)
         return false;  // kData
     cinfo->out_color_space = outSpace;
+    if (d->scaled != nullptr) {
+        cinfo->scale_num = 1;
+        cinfo->scale_denom = 1u << d->scaled->shift;
+    }
     jpeg_calc_output_dimensions(cinfo);
 
     const int bitCount = outSpace == JCS_GRAYSCALE ? 8 : 24;
@@ -223,26 +272,74 @@ bool RunDecode(Decode* d)
         d->probe->embeddable = Embeddable(*cinfo);
         return true;
     }
+    uint64_t workCap = d->limits.maxWorkMemory;
     if (d->limits.budgetBytes - blocks < d->limits.maxWorkMemory) {
         d->workCappedByBudget = true;
-        SetWorkMemory(cinfo, d->limits.budgetBytes - blocks);
+        workCap = d->limits.budgetBytes - blocks;
+        SetWorkMemory(cinfo, workCap);
+    }
+    // A check asked for a small picture decodes at its scale instead of
+    // skipping rows, when libjpeg's working memory is far from its cap (so
+    // the smaller decoding cannot get through where the whole one would run
+    // out of it): the same coded data is read either way.
+    const bool thumb = d->checkOnly && d->thumb != nullptr && WorkEstimate(cinfo) * 2 + (1 << 20) <= workCap;
+    const uint32_t width = cinfo->output_width;
+    const uint32_t height = cinfo->output_height;
+    if (thumb) {
+        cinfo->scale_num = 1;
+        cinfo->scale_denom = 1u << d->thumb->shift;
+        jpeg_calc_output_dimensions(cinfo);
     }
 
     jpeg_start_decompress(cinfo);
 
-    const uint32_t width = cinfo->output_width;
-    const uint32_t height = cinfo->output_height;
-    d->bmi = MakeHeader(width, height, bitCount, geo.imageBytes);
-    d->bits = ImageBlockAlloc(geo.imageBytes);
-    // Written whole, row by row: a 12-megapixel picture then costs about
-    // twenty page faults instead of nine thousand.
-    AdviseLargePages(d->bits, geo.imageBytes);
-    if (d->bmi == nullptr || d->bits == nullptr) {
-        d->failure = JpgFailure::kNoMemory;
-        return false;
+    if (d->scaled != nullptr) {
+        FillHeader(reinterpret_cast<BITMAPINFO*>(&d->scaled->dib), width, height, bitCount, geo.imageBytes);
+        if (!SizeScaled(d->scaled, geo.imageBytes)) {
+            d->failure = JpgFailure::kNoMemory;
+            return false;
+        }
+        d->bits = d->scaled->pixels.data();
+    } else if (d->into != nullptr) {
+        if (geo.imageBytes != d->intoBytes)
+            return false;  // kData: not the picture the block was made for
+        d->bits = d->into;
+    } else {
+        d->bmi = MakeHeader(width, height, bitCount, geo.imageBytes);
+        d->bits = ImageBlockAlloc(geo.imageBytes);
+        if (d->bmi == nullptr || d->bits == nullptr) {
+            d->failure = JpgFailure::kNoMemory;
+            return false;
+        }
+    }
+    if (d->checkOnly && !thumb)
+        return CheckRows(cinfo);
+    // Where the rows go: the picture's pixel block, or the small picture.
+    void* target = d->bits;
+    uint32_t outWidth = width, outHeight = height;
+    std::size_t rowBytes = geo.rowBytes;
+    if (thumb) {
+        outWidth = cinfo->output_width;
+        outHeight = cinfo->output_height;
+        const DibGeometry small = ComputeDibGeometry(outWidth, outHeight, bitCount, geo.imageBytes);
+        if (!small.ok) {  // no larger than the whole picture: cannot fail
+            d->failure = JpgFailure::kData;
+            return false;
+        }
+        FillHeader(reinterpret_cast<BITMAPINFO*>(&d->thumb->dib), outWidth, outHeight, bitCount, small.imageBytes);
+        if (!SizeScaled(d->thumb, small.imageBytes)) {
+            d->failure = JpgFailure::kNoMemory;
+            return false;
+        }
+        target = d->thumb->pixels.data();
+        rowBytes = small.rowBytes;
+    } else if (d->scaled == nullptr) {
+        // Written whole, row by row: a 12-megapixel picture then costs about
+        // twenty page faults instead of nine thousand.
+        AdviseLargePages(d->bits, geo.imageBytes);
     }
 
-    auto* pixels = static_cast<uint8_t*>(d->bits);
+    auto* pixels = static_cast<uint8_t*>(target);
     const bool cmyk = outSpace == JCS_CMYK;
     // Adobe applications write CMYK and YCCK inverted and say so with their
     // APP14 marker; other writers store plain ink amounts.
@@ -251,11 +348,11 @@ bool RunDecode(Decode* d)
     JSAMPARRAY cmykRows = nullptr;
     if (cmyk)
         cmykRows = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                               width * 4, batch);
+                                               outWidth * 4, batch);
     JSAMPROW rows[16];
     const JDIMENSION want = batch < 16 ? batch : 16;
 
-    while (cinfo->output_scanline < height) {
+    while (cinfo->output_scanline < outHeight) {
         JDIMENSION got;
         if (cmyk) {
             got = jpeg_read_scanlines(cinfo, cmykRows, want);
@@ -263,8 +360,8 @@ bool RunDecode(Decode* d)
             // Scanline y (top-down) is DIB row height - 1 - y.
             for (JDIMENSION i = 0; i < want; ++i) {
                 const uint32_t y = cinfo->output_scanline + i;
-                const uint32_t row = y < height ? height - 1 - y : 0;
-                rows[i] = pixels + static_cast<std::size_t>(row) * geo.rowBytes;
+                const uint32_t row = y < outHeight ? outHeight - 1 - y : 0;
+                rows[i] = pixels + static_cast<std::size_t>(row) * rowBytes;
             }
             got = jpeg_read_scanlines(cinfo, rows, want);
         }
@@ -275,8 +372,8 @@ bool RunDecode(Decode* d)
         if (cmyk) {
             const uint32_t first = cinfo->output_scanline - got;
             for (JDIMENSION i = 0; i < got; ++i) {
-                const uint32_t row = height - 1 - (first + i);
-                CmykRowToBgr(cmykRows[i], pixels + static_cast<std::size_t>(row) * geo.rowBytes, width,
+                const uint32_t row = outHeight - 1 - (first + i);
+                CmykRowToBgr(cmykRows[i], pixels + static_cast<std::size_t>(row) * rowBytes, outWidth,
                              inverted);
             }
         }
@@ -330,8 +427,10 @@ JpgFailure ProbeJpg(CFile* file, const JpgDecodeLimits& limits, JpgHeader* heade
     return failure;
 }
 
-int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
-                   JpgFailure* failure, JpgDamage* damage)
+namespace {
+
+int RunToDib(CFile* file, const JpgDecodeLimits& limits, bool checkOnly, ScaledJpg* thumb, void*& pBits,
+             BITMAPINFO*& pBmi, JpgFailure* failure, JpgDamage* damage)
 {
     if (failure != nullptr)
         *failure = file == nullptr ? JpgFailure::kData : JpgFailure::kNoMemory;
@@ -342,8 +441,16 @@ int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BIT
     Decode* d = NewDecode(file, limits);
     if (d == nullptr)
         return 0;
+    d->checkOnly = checkOnly;
+    d->thumb = thumb;
+    if (thumb != nullptr) {
+        thumb->dib = {};
+        thumb->pixels = std::vector<uint8_t>();
+    }
 
     const bool ok = RunDecode(d);
+    if (thumb != nullptr && !ok)
+        thumb->pixels = std::vector<uint8_t>();
     if (failure != nullptr)
         *failure = ok ? JpgFailure::kNone : d->failure;
     if (damage != nullptr && ok)
@@ -357,6 +464,58 @@ int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BIT
     }
     Destroy(d);
     return ok ? 1 : 0;
+}
+
+} // namespace
+
+int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                   JpgFailure* failure, JpgDamage* damage)
+{
+    return RunToDib(file, limits, false, nullptr, pBits, pBmi, failure, damage);
+}
+
+int CheckJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                  JpgFailure* failure, JpgDamage* damage, ScaledJpg* thumb)
+{
+    return RunToDib(file, limits, true, thumb, pBits, pBmi, failure, damage);
+}
+
+bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint64_t bytes)
+{
+    if (file == nullptr || bits == nullptr)
+        return false;
+    Decode* d = NewDecode(file, limits);
+    if (d == nullptr)
+        return false;
+    d->into = bits;
+    d->intoBytes = bytes;
+    const bool ok = RunDecode(d);
+    Destroy(d);
+    return ok;
+}
+
+int JpgReduction(double xScale, double yScale)
+{
+    int shift = 0;
+    while (shift < 3 && xScale * double(2 << shift) <= 1.0 && yScale * double(2 << shift) <= 1.0)
+        ++shift;
+    return shift;
+}
+
+bool DecodeJpgScaled(CFile* file, const JpgDecodeLimits& limits, int shift, ScaledJpg* out)
+{
+    if (file == nullptr || out == nullptr || shift < 0 || shift > 3)
+        return false;
+    Decode* d = NewDecode(file, limits);
+    if (d == nullptr)
+        return false;
+    out->shift = shift;
+    d->scaled = out;
+    const bool ok = RunDecode(d);
+    Destroy(d);
+    if (!ok)
+        out->pixels = std::vector<uint8_t>();
+    return ok;
 }
 
 } // namespace vexlan

@@ -41,6 +41,7 @@
 #include "core/base/wintypes.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace vexlan {
 
@@ -87,6 +88,23 @@ struct JpgDamage {
     bool endedEarly = false;  // the data ended before the picture did (a truncated file)
 };
 
+// A picture decoded at 1/2^shift of its size (libjpeg's DCT scaling, which
+// computes each output pixel from the coefficients of the block it lies in:
+// close to the mean of the 2^shift x 2^shift pixels the full decoding gives
+// there). Pixel (x, y) covers the full picture's pixels from (x, y) << shift;
+// the sides are the full sides divided by 2^shift, rounded up. The DIB is
+// laid out as DecodeJpgToDib's (bottom-up, 8-bit grey with its table or
+// 24-bit BGR).
+struct ScaledJpg {
+    int shift = 0;
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } dib{};
+    std::vector<uint8_t> pixels;
+    const BITMAPINFO& Info() const { return *reinterpret_cast<const BITMAPINFO*>(&dib); }
+};
+
 // Decodes the JPEG read from `file` at its current position. Returns 1 and
 // sets pBits/pBmi to two new blocks from ImageBlockAlloc (owned by the
 // caller) on success. Returns 0 on failure, with nothing left allocated and
@@ -95,5 +113,35 @@ struct JpgDamage {
 // met on the way (none on failure).
 int DecodeJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
                    JpgFailure* failure = nullptr, JpgDamage* damage = nullptr);
+
+// DecodeJpgToDib without making the pixels: the same blocks are allocated
+// and the same verdict given (return value, failure, damage), from reading
+// the coded data whole as the decoding does, but the pixel block is left as
+// allocated (zero; its pages untouched) and no inverse DCT or colour
+// conversion runs but for one row. For a picture whose JPEG data goes into
+// the output as it is, so its pixels may never be needed; DecodeJpgInto
+// makes them when they are.
+//
+// With `thumb`, the check decodes the picture at 1/2^thumb->shift of its
+// size into it on the way (almost free at 1/8, where each block gives one
+// pixel), unless libjpeg's working memory comes near its cap; `thumb` is
+// left without pixels when it did not, or when the check fails.
+int CheckJpgToDib(CFile* file, const JpgDecodeLimits& limits, void*& pBits, BITMAPINFO*& pBmi,
+                  JpgFailure* failure = nullptr, JpgDamage* damage = nullptr, ScaledJpg* thumb = nullptr);
+
+// Decodes the JPEG into `bits`, a pixel block of `bytes` bytes that
+// CheckJpgToDib allocated for the same data and limits. Returns false, with
+// the block in any state, when the decoding fails or the picture does not
+// fill exactly `bytes`.
+bool DecodeJpgInto(CFile* file, const JpgDecodeLimits& limits, void* bits, uint64_t bytes);
+
+// The largest reduction 1/2^shift (shift 0 to 3) of a picture shown at
+// `xScale` x `yScale` of its size that still has a pixel for each one
+// shown: 2^shift pixels of the picture or more to each shown, on both axes.
+int JpgReduction(double xScale, double yScale);
+
+// Decodes the JPEG at 1/2^shift of its size (shift 0 to 3) into `out`.
+// Returns false, with no pixels in `out`, when the decoding fails.
+bool DecodeJpgScaled(CFile* file, const JpgDecodeLimits& limits, int shift, ScaledJpg* out);
 
 } // namespace vexlan

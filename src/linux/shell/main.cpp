@@ -8,6 +8,7 @@
 #include "core/app/job_handoff.h"
 #include "core/app/job_warnings.h"
 #include "linux/shell/qt_startup.h"
+#include "core/job/image_loader.h"
 #include "core/job/item_json.h"
 #include "core/job/page_item.h"
 #include "core/text/codepage.h"
@@ -30,6 +31,11 @@ namespace {
 int RunHeadless(int argc, char** argv, const CommandLine& cl)
 {
     LoadDiagnostics warnings;
+    // The trace and the item list never look at a picture's pixels, a PDF
+    // takes the JPEG data as it is, and a PNG often shows a picture smaller:
+    // the pixels are made when drawn, at the size drawn.
+    // (An item's rectangle is in hundredths of a millimetre.)
+    SetPixelsOnDemand(true, !cl.pngFile.empty(), cl.pngFile.empty() ? 0 : cl.dpi / 2540.0);
     HandOffJob(ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr), ItemList, cl.keepJob, &warnings);
     PrintJobWarnings(warnings);
     int status = 0;

@@ -3,6 +3,7 @@
 
 #include "linux/shell/about_dlg.h"
 #include "linux/shell/face_check.h"
+#include "linux/shell/load_progress.h"
 #include "linux/res/app_strings.h"
 #include "core/app/command_ids.h"
 #include "core/app/job_handoff.h"
@@ -11,6 +12,7 @@
 #include "linux/shell/vexlan_doc.h"
 #include "core/job/page_item.h"
 #include "core/text/console_text.h"
+#include "core/job/image_loader.h"
 #include "linux/print/print_pass.h"
 #include "linux/shell/vexlan_view.h"
 
@@ -64,9 +66,19 @@ bool CVexlanApp::InitInstance()
 
 void CVexlanApp::HandOff()
 {
-    // The job is read and deleted before any window exists.
+    // The job is read and deleted before the main window exists.
     m_jobPath = ResolveJobPath(m_cl.jobPath);
-    m_bJobRead = HandOffJob(m_jobPath, ItemList, m_cl.keepJob, &m_warnings);
+    // Printing takes the pictures' JPEG data as it is, and the preview
+    // shows them at a fraction of their size: their pixels are made when
+    // drawn, at the size drawn.
+    SetPixelsOnDemand(true, !m_cl.print);
+    const auto load = [this] { m_bJobRead = HandOffJob(m_jobPath, ItemList, m_cl.keepJob, &m_warnings); };
+    // The window's run shows that the job is being read when that takes a
+    // while; --print has no window.
+    if (m_cl.print)
+        load();
+    else
+        RunShowingLoadProgress(load);
     PrintJobWarnings(m_warnings);
     WarnUnmatchedFaces(ItemList, m_warnings);
 }

@@ -10,6 +10,8 @@
 // laid out. What is left is held back and drawn by Flush() (see the header).
 #include "linux/surface/painter_dc.h"
 
+#include "linux/surface/pdf_sink.h"
+
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -60,6 +62,9 @@ CPainterDC::CPainterDC(QPainter& painter, double dpiX, double dpiY) : m_painter(
                      painter.paintEngine()->type() == QPaintEngine::Raster && t.type() <= QTransform::TxScale &&
                      t.m11() > 0 && t.m22() > 0;
     m_toImage = t;
+    // A PDF draws a line's glyph runs as they are: those of its measuring
+    // are kept for drawing, which then lays the line out no second time.
+    m_textCache.SetKeepRuns(dynamic_cast<const CPdfSink*>(device) != nullptr);
 }
 
 CPainterDC::CPainterDC(const QRect& pixels, double dpi) : m_dpiX(dpi > 0 ? dpi : 96), m_dpiY(m_dpiX), m_raster(true), m_device(pixels) {}

@@ -37,11 +37,16 @@
 
 #include <atomic>
 #include <cmath>
+#include <deque>
+#include <future>
+#include <unordered_set>
 #include <vector>
 
 class QPainter;
 
 namespace vexlan {
+
+class CPdfSink;
 
 class CPainterDC : public CDC {
 public:
@@ -114,6 +119,7 @@ private:
         QRectF visible;   // the device (and clip) the text can show in
         bool outlines = false; // filled as outlines, not through Qt's text drawing
         bool farOff = false;   // beyond Qt's coordinate range: outlines cut to the device
+        QList<QGlyphRun> runs; // the line laid out, when its measuring kept it (a PDF's)
     };
     // One held-back StretchDIBits: source pixel (i, j) of the source
     // rectangle (top-down, `sx0`, `sy0`, `sw` x `sh`) covers the cell
@@ -167,6 +173,12 @@ private:
     static ImageCut CutOut(const ImageOp& op, const QRectF& area);
     // Draws a held DrawText.
     void PaintText(QPainter& painter, const TextOp& op);
+    // Draws a line's glyph runs on a PDF, from `origin` in the painter's
+    // current space.
+    static void PaintRuns(QPainter& painter, CPdfSink& sink, const QList<QGlyphRun>& runs, const QPointF& origin);
+    // Starts decoding a picture the preview will draw, at the size it will
+    // draw it, on a thread of its own (a few at a time).
+    void Prefetch(const ImageOp& op);
     // Draws the part of a held StretchDIBits that lands in `area`.
     void PaintImage(QPainter& painter, const ImageOp& op, const QRectF& area);
     // An image on pixels at their own resolution: each device pixel shows
@@ -205,7 +217,12 @@ private:
     COcclusionQueue m_queue;
     std::vector<std::pair<Kind, std::size_t>> m_held; // per queued operation
     std::vector<TextOp> m_texts;
+    qsizetype m_heldRunGlyphs = 0;  // glyphs of the runs m_texts holds
     std::vector<ImageOp> m_images;
+    // Pictures being decoded at the size they will be drawn, while the page
+    // is still being read (the preview's; see Prefetch), and those asked for.
+    std::deque<std::future<void>> m_prefetches;
+    std::unordered_set<const void*> m_prefetched;
     std::vector<LineOp> m_lines;
     std::vector<COcclusionQueue::Verdict> m_verdicts; // once decided
 };

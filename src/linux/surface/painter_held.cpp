@@ -37,6 +37,7 @@ void CPainterDC::DropHeld() noexcept
 {
     m_held.clear();
     m_texts.clear();
+    m_heldRunGlyphs = 0;
     m_images.clear();
     m_lines.clear();
     m_queue.Clear();

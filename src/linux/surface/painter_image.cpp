@@ -1,9 +1,12 @@
 // The painter surface's pictures: StretchDIBits (the source pixels that
 // land on the device, held back) and a held picture drawn: from its JPEG
 // data on a PDF, sampled at the device's own pixels, or converted and
-// scaled by Qt.
+// scaled by Qt. A picture decoded only when drawn (pending_pixels.h) is
+// decoded at the fraction of its size the drawing shows.
 #include "linux/surface/painter_dc.h"
 
+#include "core/dib/pending_pixels.h"
+#include "core/job/image_loader.h"
 #include "linux/surface/dib_pixels.h"
 #include "linux/surface/pdf_sink.h"
 
@@ -14,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace vexlan {
 
@@ -72,7 +76,36 @@ int CPainterDC::StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xS
     m_images.push_back(op);
     // A scaled image certainly covers the whole pixels inside its target.
     Hold(Kind::Image, m_images.size() - 1, cut.target, InnerPixels(cut.target));
+    Prefetch(op);
     return static_cast<int>(sh);
+}
+
+void CPainterDC::Prefetch(const ImageOp& op)
+{
+    // The preview paints on one thread, and a page of large photos would
+    // have them decoded one after another when painted: they are decoded
+    // meanwhile, as the page is read, on as many threads as pictures load on.
+    if (!m_scaledRaster || op.smooth || m_prefetched.count(op.bits) != 0)
+        return;
+    const int shift = JpgReduction(m_toImage.m11() * op.dest.width() / double(op.sw),
+                                   m_toImage.m22() * op.dest.height() / double(op.sh));
+    if (!PicturePixelsToMake(op.bits, shift))
+        return;
+    try {
+        m_prefetched.insert(op.bits);
+        if (m_prefetches.size() >= ImageDecodeThreads()) {
+            m_prefetches.front().wait();
+            m_prefetches.pop_front();
+        }
+        m_prefetches.push_back(std::async(std::launch::async, [bits = op.bits, shift] {
+            if (shift > 0)
+                PendingPicturePixelsAtLeast(bits, shift);
+            else
+                MakePicturePixels(bits);
+        }));
+    } catch (const std::exception&) {
+        // No thread (or no memory for one): the picture is decoded when drawn.
+    }
 }
 
 CPainterDC::ImageCut CPainterDC::CutOut(const ImageOp& op, const QRectF& area)
@@ -142,6 +175,7 @@ void CPainterDC::PaintImage(QPainter& painter, const ImageOp& op, const QRectF& 
     const ImageCut cut = CutOut(op, m_raster ? area.intersected(DeviceBounds()) : DeviceBounds());
     if (cut.empty())
         return;
+    MakePicturePixels(op.bits);
     const QImage part = DibRegion(DibPixels(*op.bmi, op.bits, op.invert), cut.col0, cut.col1, cut.row0, cut.row1,
                                   [this] { return Cancelled(); });
     if (part.isNull())
@@ -209,7 +243,24 @@ void CPainterDC::PaintSampled(QPainter& painter, const ImageOp& op, const QRectF
     QImage sampled(x1 - x0 + 1, y1 - y0 + 1, QImage::Format_RGB32);
     if (sampled.isNull())
         throw std::bad_alloc();
-    const DibPixels dib(*op.bmi, op.bits, op.invert);
+    // A picture not decoded yet, shown at half its size or less, is decoded
+    // at the smallest fraction that still has a pixel for every pixel shown,
+    // and each device pixel shows the one covering its source pixel.
+    std::shared_ptr<const ScaledJpg> scaled;
+    if (const int shift = JpgReduction(t.m11() * op.dest.width() / double(op.sw),
+                                         t.m22() * op.dest.height() / double(op.sh));
+        shift > 0)
+        scaled = PendingPicturePixelsAtLeast(op.bits, shift);
+    if (scaled) {
+        for (int& c : cols)
+            c = c < 0 ? c : c >> scaled->shift;
+        for (int& r : rows)
+            r = r < 0 ? r : r >> scaled->shift;
+    } else {
+        MakePicturePixels(op.bits);
+    }
+    const DibPixels dib = scaled ? DibPixels(scaled->Info(), scaled->pixels.data(), op.invert)
+                                 : DibPixels(*op.bmi, op.bits, op.invert);
     for (int y = y0; y <= y1; ++y) {
         if ((y - y0) % kRowsBetweenChecks == 0 && Cancelled())
             return;

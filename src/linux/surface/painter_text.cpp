@@ -37,6 +37,8 @@ constexpr double kStretchedGlyphPx = 256;
 // line).
 constexpr qsizetype kFirstDrawnUnits = 512;
 constexpr qsizetype kMaxDrawnUnits = 1 << 20;
+// Glyphs of the glyph runs held with the page's lines, at most.
+constexpr qsizetype kMaxHeldRunGlyphs = 1 << 20;
 
 // Whether Qt would take a glyph of `pixelSize` under `m` (glyph space to
 // device pixels) from its glyph cache, where FreeType fails to render it
@@ -192,6 +194,12 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     op.text = std::move(prefixed.text);
     op.underlined = std::move(prefixed.underlined);
     op.font = mf;
+    // Held runs are bounded (each glyph costs about 20 bytes); past the
+    // bound a line is laid out again when drawn.
+    if (op.underlined.isEmpty() && measure.glyphs > 0 && m_heldRunGlyphs + measure.glyphs <= kMaxHeldRunGlyphs) {
+        op.runs = measure.runs;
+        m_heldRunGlyphs += measure.glyphs;
+    }
     m_texts.push_back(std::move(op));
     Hold(Kind::Text, m_texts.size() - 1, ink, opaque);
     return cellUnits;
@@ -199,6 +207,20 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
 
 void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
 {
+    auto* sink = dynamic_cast<CPdfSink*>(painter.device());
+    if (sink != nullptr && !op.runs.isEmpty() && !op.outlines && !(op.format & DT_PREFIXONLY) &&
+        !CachedButStretched(op.font.font.pixelSize(), op.place * painter.worldTransform())) {
+        painter.save();
+        if (!op.clip.isNull())
+            painter.setClipRect(op.clip, Qt::IntersectClip);
+        if (!op.fill.isEmpty())
+            painter.fillRect(op.fill, Qt::white);
+        painter.setPen(Qt::black);
+        painter.setTransform(op.place, true);
+        PaintRuns(painter, *sink, op.runs, QPointF(0, -op.ascent));
+        painter.restore();
+        return;
+    }
     QTextLayout layout(op.text, op.font.font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -238,22 +260,8 @@ void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
         painter.setPen(Qt::black);
         painter.setTransform(op.place, true);
         const QPointF origin(0, -line.ascent());
-        if (auto* sink = dynamic_cast<CPdfSink*>(painter.device())) {
-            // A PDF keeps the runs as text in their fonts; the painter
-            // still draws them, for its clip and the underlines, which it
-            // draws from the point it is given: each run is placed there
-            // with positions from its first glyph.
-            const QList<QGlyphRun> runs = line.glyphRuns();
-            for (QGlyphRun run : runs) {
-                QList<QPointF> at = run.positions();
-                const QPointF first = at.isEmpty() ? QPointF() : at.first();
-                for (QPointF& p : at)
-                    p -= first;
-                run.setPositions(at);
-                sink->ExpectGlyphRun(run, origin + first);
-                painter.drawGlyphRun(origin + first, run);
-            }
-            sink->ExpectNothing();
+        if (sink != nullptr) {
+            PaintRuns(painter, *sink, line.glyphRuns(), origin);
         } else {
             line.draw(&painter, origin);
         }
@@ -290,6 +298,24 @@ void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
         }
     }
     painter.restore();
+}
+
+void CPainterDC::PaintRuns(QPainter& painter, CPdfSink& sink, const QList<QGlyphRun>& runs, const QPointF& origin)
+{
+    // A PDF keeps the runs as text in their fonts; the painter still draws
+    // them, for its clip and the underlines, which it draws from the point
+    // it is given: each run is placed there with positions from its first
+    // glyph.
+    for (QGlyphRun run : runs) {
+        QList<QPointF> at = run.positions();
+        const QPointF first = at.isEmpty() ? QPointF() : at.first();
+        for (QPointF& p : at)
+            p -= first;
+        run.setPositions(at);
+        sink.ExpectGlyphRun(run, origin + first);
+        painter.drawGlyphRun(origin + first, run);
+    }
+    sink.ExpectNothing();
 }
 
 } // namespace vexlan

@@ -14,6 +14,10 @@ namespace {
 constexpr int kMaxMeasures = 8192;
 // Most glyph outlines kept (a CJK outline is a few kilobytes).
 constexpr int kMaxGlyphPaths = 1024;
+// Glyphs of the longest line whose runs are kept, and of all lines kept
+// (about 20 bytes each) before the table starts over.
+constexpr qsizetype kMaxKeptGlyphs = 2048;
+constexpr qsizetype kMaxCachedRunGlyphs = 256 * 1024;
 
 // The value kept in `cache` for `key`, made by `make` when there is none;
 // a cache that holds `most` values starts over.
@@ -83,12 +87,19 @@ TextMeasure CTextCache::Measure(const QString& text, bool underlines, const Mapp
         layout.endLayout();
         m.width = line.naturalTextWidth();
         m.ascent = line.ascent();
-        for (const QGlyphRun& run : line.glyphRuns()) {
+        const QList<QGlyphRun> runs = line.glyphRuns();
+        qsizetype glyphs = 0;
+        for (const QGlyphRun& run : runs) {
             const QRawFont font = run.rawFont();
             const QList<quint32> indexes = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
+            glyphs += indexes.size();
             for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
                 m.ink |= GlyphBounds(font, indexes[i]).translated(positions[i]);
+        }
+        if (m_keepRuns && !underlines && glyphs <= kMaxKeptGlyphs) {
+            m.runs = runs;
+            m.glyphs = glyphs;
         }
         if (underlines) // underlines lie below the baseline, within about a quarter em
             m.ink |= QRectF(0, 0, m.width, line.height() + font.font.pixelSize() * 0.25);
@@ -96,9 +107,12 @@ TextMeasure CTextCache::Measure(const QString& text, bool underlines, const Mapp
         layout.endLayout();
     }
     if (!underlines) { // lines with underlines are not kept: the key is the text
-        if (m_measures.size() >= kMaxMeasures)
+        if (m_measures.size() >= kMaxMeasures || m_runGlyphs + m.glyphs > kMaxCachedRunGlyphs) {
             m_measures.clear();
+            m_runGlyphs = 0;
+        }
         m_measures.insert(key, m);
+        m_runGlyphs += m.glyphs;
     }
     return m;
 }

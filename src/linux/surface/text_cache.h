@@ -9,7 +9,9 @@
 #include "linux/surface/font_mapper.h"
 
 #include <QByteArray>
+#include <QGlyphRun>
 #include <QHash>
+#include <QList>
 #include <QPainterPath>
 #include <QRawFont>
 #include <QRectF>
@@ -23,10 +25,18 @@ struct TextMeasure {
     double width = 0;  // advance width of the line
     double ascent = 0; // the layout's ascent
     QRectF ink;        // bounds of glyphs and underlines
+    // The line's glyph runs, when kept (SetKeepRuns) and the line is short
+    // enough; empty otherwise.
+    QList<QGlyphRun> runs;
+    qsizetype glyphs = 0;  // in `runs`
 };
 
 class CTextCache {
 public:
+    // Whether measured lines keep their glyph runs, for a surface that
+    // draws the runs as they are (a PDF's). Set before the first Measure.
+    void SetKeepRuns(bool keep) { m_keepRuns = keep; }
+
     // `request` realised under mapping mode `mapMode` for a device of
     // `pxPerUnitX` x `pxPerUnitY` pixels per unit and `dpiY` (CFontMapper::Map).
     const MappedFont& Font(const FontRequest& request, int mapMode, double pxPerUnitX, double pxPerUnitY,
@@ -62,6 +72,8 @@ private:
         }
     };
 
+    bool m_keepRuns = false;
+    qsizetype m_runGlyphs = 0;  // glyphs of the runs kept in m_measures
     QHash<QByteArray, MappedFont> m_mapped; // by request and mapping mode
     QHash<MeasureKey, TextMeasure> m_measures;
     QHash<GlyphKey, QRectF> m_glyphBounds;
