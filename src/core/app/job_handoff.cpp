@@ -3,6 +3,7 @@
 
 #include "core/app/path_ops.h"
 #include "core/job/job_reader.h"
+#include "core/text/codepage.h"
 #include "os/file.h"
 #include "os/file_entry.h"
 #include "os/file_problem.h"
@@ -102,7 +103,13 @@ std::string ResolveJobPath(const std::string& given, const char* argv0)
 
 std::string ClaimedJobName(const std::string& jobPath)
 {
-    const std::size_t slash = jobPath.rfind('/');
+    std::size_t slash = jobPath.rfind('/');
+    if (kNativeSeparator != '/') {
+        // Windows takes either separator; a backslash may be a trail byte.
+        const std::size_t native = MbsReverseFind(jobPath, kNativeSeparator);
+        if (native != std::string::npos && (slash == std::string::npos || native > slash))
+            slash = native;
+    }
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     // The job's own name, cut short so that the whole name stays well
     // within the file system's 255 bytes, tells what a leftover was.

@@ -11,7 +11,13 @@
 
 namespace vexlan {
 
+// The system's separator: a job beside "C:\Programs\vexlan.exe" is
+// "C:\Programs\vexlan.set" even when a folder's name holds a dot.
+#ifdef _WIN32
+constexpr char kNativeSeparator = '\\';
+#else
 constexpr char kNativeSeparator = '/';
+#endif
 
 // The file-name part: everything after the last separator.
 std::string GetPathName(std::string path, char sep, int codePage);

@@ -9,6 +9,14 @@ namespace vexlan {
 
 namespace {
 
+// A backslash is escaped where it is no separator; on Windows it separates
+// folders and stays as the user typed it ("C:\Jobs\a.jpg").
+#ifdef _WIN32
+constexpr bool kEscapeBackslash = false;
+#else
+constexpr bool kEscapeBackslash = true;
+#endif
+
 bool IsGbkTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
 
 // Whether the character at s[i], of `n` bytes, is written as \xNN escapes.
@@ -47,7 +55,7 @@ std::string QuotedPath(const std::string& path, int codePage)
         // A multibyte character goes out whole: its trail byte may equal '\'.
         const std::size_t n = QuotedCharLength(path, i, codePage);
         const char c = path[i];
-        if (c == '"' || c == '\\') {
+        if (c == '"' || (c == '\\' && kEscapeBackslash)) {
             out += '\\';
             out += c;
         } else if (c == '\n') {

@@ -2,7 +2,6 @@
 #include "windows/print/print_pass.h"
 
 #include "core/render/page_renderer.h"
-#include "core/text/codepage.h"
 #include "windows/print/printer_page.h"
 #include "windows/print/win32_error.h"
 #include "windows/surface/gdi_dc.h"
@@ -34,9 +33,9 @@ bool PrintPass(HDC printerDc, const std::string& printerName, const std::string&
                const CPageItemArray& items, std::string& error, const std::string& output)
 {
     const std::string failed = "printing on \"" + printerName + "\" failed: ";
-    // The title is the producer's text (the core's code page); the output
-    // path is the system's, as every path the command line gives.
-    std::wstring wideTitle = Widen(title, static_cast<UINT>(AnsiCodePage()));
+    // The output path is in the system's code page, as every path the
+    // command line gives.
+    std::wstring wideTitle = Widen(title, CP_UTF8);
     if (wideTitle.empty())
         wideTitle = L"Vexlan";
     const std::wstring wideOutput = Widen(output, CP_ACP);

@@ -11,7 +11,7 @@
 namespace vexlan {
 
 // Prints `items` on `printerDc` (the printer `printerName`) as a document
-// titled `title` (bytes in the core's code page), into the file `output`
+// titled `title` (UTF-8), into the file `output`
 // when it is not empty (DOCINFO's lpszOutput; a path in the system's code
 // page). On any failure the document is aborted and `error` holds one line
 // "printing on "NAME" failed: REASON". Returns true when the spooler took

@@ -1,5 +1,5 @@
-// The windowed run: the job beside the name the program was started under
-// (or --job), then the application object's start-up and message loop.
+// The windowed run: the job beside the executable (or --job), then the
+// application object's start-up and message loop.
 #include "windows/shell/gui_run.h"
 
 #include "core/app/job_handoff.h"
@@ -7,10 +7,12 @@
 
 namespace vexlan {
 
-int RunApplication(int argc, char** argv, const CommandLine& cl)
+int RunApplication(int, char**, const CommandLine& cl)
 {
+    // The job beside the executable is found from GetModuleFileName: the
+    // name Windows started, whatever the starter passed as argv[0].
     CommandLine started = cl;
-    started.jobPath = ResolveJobPath(cl.jobPath, argc > 0 ? argv[0] : nullptr);
+    started.jobPath = ResolveJobPath(cl.jobPath);
     CVexlanApp app(started);
     if (!app.InitInstance())
         return app.GetExitCode();

@@ -6,6 +6,8 @@
 #include "windows/surface/draw_cut.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -35,8 +37,8 @@ WIN_RECT ToWin(const RECT& r) { return WIN_RECT{r.left, r.top, r.right, r.bottom
 
 } // namespace
 
-GdiDC::GdiDC(HDC dc, int dpiX, int dpiY)
-    : m_dc(dc), m_codePage(AnsiCodePage()), m_systemCodePage(static_cast<UINT>(AnsiCodePage()) == GetACP())
+GdiDC::GdiDC(HDC dc, int dpiX, int dpiY, int originX, int originY)
+    : m_dc(dc), m_originX(originX), m_originY(originY), m_codePage(AnsiCodePage()), m_systemCodePage(static_cast<UINT>(AnsiCodePage()) == GetACP())
 {
     m_dpiX = dpiX > 0 ? dpiX : GetDeviceCaps(dc, LOGPIXELSX);
     m_dpiY = dpiY > 0 ? dpiY : GetDeviceCaps(dc, LOGPIXELSY);
@@ -46,7 +48,7 @@ GdiDC::GdiDC(HDC dc, int dpiX, int dpiY)
         m_dpiY = 96;
     m_saved = SaveDC(dc);
     // A fresh device context's drawing state, whatever the caller's DC had.
-    ::SetMapMode(dc, MM_TEXT);
+    SetMapMode(MM_TEXT);
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, OPAQUE);
@@ -85,7 +87,7 @@ int GdiDC::SetMapMode(int mode)
         SetViewportExtEx(m_dc, m_dpiX, -m_dpiY, nullptr);
     }
     SetWindowOrgEx(m_dc, 0, 0, nullptr);
-    SetViewportOrgEx(m_dc, 0, 0, nullptr);
+    SetViewportOrgEx(m_dc, m_originX, m_originY, nullptr);
     m_mapMode = mode;
     return previous;
 }
@@ -167,9 +169,41 @@ int GdiDC::DrawText(const char* text, int length, const RECT& rect, UINT format)
     const char* drawn = text == nullptr ? "" : text + part.offset;
     const int bytes = static_cast<int>(part.length);
     WIN_RECT box = ToWin(rect);
+    const bool clipped = !(format & (DT_NOCLIP | DT_CALCRECT));
+    if (m_mapMode == MM_HIMETRIC && (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) &&
+        !(format & DT_CALCRECT)) {
+        // A single line centred or at the bottom of a rectangle whose y
+        // grows upward: the cell (tmHeight, logical units) placed here, as
+        // Windows places it; Wine's DrawText places it as if y grew
+        // downward under an anisotropic mapping, a cell too low.
+        TEXTMETRICW tm{};
+        if (GetTextMetricsW(m_dc, &tm)) {
+            const int64_t cell = tm.tmHeight;
+            const int64_t top = (format & DT_VCENTER)
+                                    ? int64_t(box.top) + (int64_t(box.bottom) - box.top + cell) / 2
+                                    : int64_t(box.bottom) + cell;
+            if (clipped) {
+                SaveDC(m_dc);
+                IntersectClipRect(m_dc, std::min(box.left, box.right), std::min(box.top, box.bottom),
+                                  std::max(box.left, box.right), std::max(box.top, box.bottom));
+            }
+            box.top = static_cast<LONG>(std::clamp<int64_t>(top, INT32_MIN, INT32_MAX));
+            box.bottom = static_cast<LONG>(std::clamp<int64_t>(top - cell, INT32_MIN, INT32_MAX));
+            const UINT placed = (format & ~(DT_VCENTER | DT_BOTTOM)) | DT_NOCLIP;
+            const int height = DrawTextAsked(drawn, bytes, box, placed);
+            if (clipped)
+                RestoreDC(m_dc, -1);
+            return height;
+        }
+    }
+    return DrawTextAsked(drawn, bytes, box, format);
+}
+
+int GdiDC::DrawTextAsked(const char* text, int length, WIN_RECT& box, UINT format)
+{
     if (m_systemCodePage)
-        return DrawTextA(m_dc, drawn, bytes, &box, format);
-    const std::wstring wide = Widen(drawn, bytes, m_codePage);
+        return DrawTextA(m_dc, text, length, &box, format);
+    const std::wstring wide = Widen(text, length, m_codePage);
     return DrawTextW(m_dc, wide.c_str(), static_cast<int>(wide.size()), &box, format);
 }
 

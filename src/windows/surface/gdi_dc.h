@@ -29,7 +29,9 @@ class GdiDC : public CDC {
 public:
     // Draws on `dc`, which must outlive this object. `dpiX`/`dpiY` (> 0)
     // set the resolution of MM_HIMETRIC; 0 takes the device's LOGPIXELSX/Y.
-    explicit GdiDC(HDC dc, int dpiX = 0, int dpiY = 0);
+    // Logical (0, 0) lands on device pixel (`originX`, `originY`): a band
+    // of a larger image is drawn with the band's corner as the origin.
+    explicit GdiDC(HDC dc, int dpiX = 0, int dpiY = 0, int originX = 0, int originY = 0);
     ~GdiDC() override;
     GdiDC(const GdiDC&) = delete;
     GdiDC& operator=(const GdiDC&) = delete;
@@ -54,6 +56,9 @@ public:
     int CodePage() const { return m_codePage; }
 
 private:
+    // DrawTextA, or DrawTextW of the text read in the core's code page.
+    int DrawTextAsked(const char* text, int length, WIN_RECT& box, UINT format);
+
     static constexpr uint32_t kStockFont = 1;
     static constexpr uint32_t kStockPen = 2;
 
@@ -61,6 +66,8 @@ private:
     int m_saved = 0;
     int m_dpiX;
     int m_dpiY;
+    int m_originX;
+    int m_originY;
     int m_codePage;
     bool m_systemCodePage; // the core's code page is GDI's: the A functions serve
     int m_mapMode = MM_TEXT;

@@ -1,0 +1,99 @@
+// vexlan.exe: entry point. Attaches to the starting shell's console, parses
+// the command line, then produces a window-less output (item dump, trace,
+// PNG, PDF, a print without a dialog) or runs the window.
+#include "core/app/command_line.h"
+#include "core/app/job_handoff.h"
+#include "core/app/job_warnings.h"
+#include "core/job/item_json.h"
+#include "core/job/load_diagnostics.h"
+#include "core/job/page_item.h"
+#include "core/text/codepage.h"
+#include "core/text/console_text.h"
+#include "windows/headless/headless_output.h"
+#include "windows/shell/console_attach.h"
+#include "windows/shell/gui_run.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace vexlan;
+
+namespace {
+
+// A page without items would come out as a blank sheet: refused, with why.
+int PrintDirect(const CommandLine& cl, const std::string& jobPath, bool jobRead)
+{
+    if (ItemList.GetSize() == 0) {
+        const std::string why = jobPath.empty() ? std::string("no job file named")
+                                : jobRead       ? "the job " + QuotedPath(jobPath) + " holds no items"
+                                                : "no job file could be read at " + QuotedPath(jobPath);
+        WriteConsoleLine("vexlan: the page is empty (" + why + "); nothing was sent to the printer");
+        return 1;
+    }
+    return RunPrint(ItemList, cl.printer);
+}
+
+// The window-less outputs: load the job as printing would, produce one
+// output, release the items.
+int RunWithoutWindow(const CommandLine& cl)
+{
+    LoadDiagnostics warnings;
+    // The job beside the executable is found from GetModuleFileName: the
+    // name Windows started, whatever the starter passed as argv[0].
+    const std::string jobPath = ResolveJobPath(cl.jobPath);
+    const bool jobRead = HandOffJob(jobPath, ItemList, cl.keepJob, &warnings);
+    PrintJobWarnings(warnings);
+    int status = 0;
+    if (cl.dumpItems) {
+        std::fputs(ItemListToJson(ItemList).c_str(), stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            WriteConsoleLine("vexlan: cannot write the item list to standard output");
+            status = 1;
+        }
+    } else if (cl.trace) {
+        status = RunTrace(ItemList);
+    } else if (!cl.pdfFile.empty()) {
+        status = RunPdf(ItemList, cl.pdfFile);
+    } else if (!cl.pngFile.empty()) {
+        status = RunPng(ItemList, cl.pngFile, cl.dpi);
+    } else {
+        status = PrintDirect(cl, jobPath, jobRead);
+    }
+    FreePageItems(ItemList);
+    return StatusAfterWarnings(status, cl.strict, warnings);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    AttachParentConsole();
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    CommandLine cl;
+    std::string error;
+    if (!ParseCommandLine(args, cl, error)) {
+        WriteConsoleLine("vexlan: " + error + " (try --help)");
+        return 2;
+    }
+    if (cl.help || cl.version) {
+        if (cl.help)
+            std::fputs(UsageText().c_str(), stdout);
+        else
+            std::printf("vexlan %s\n", VEXLAN_VERSION);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            WriteConsoleLine("vexlan: cannot write to standard output");
+            return 1;
+        }
+        return 0;
+    }
+    // An unknown code page would turn every text into the wrong characters.
+    if (const std::string bad = CodePageSettingError(); !bad.empty()) {
+        WriteConsoleLine("vexlan: " + bad);
+        return 2;
+    }
+    SetAnsiCodePage(DetectAnsiCodePage());
+    if (cl.Headless() || cl.print)
+        return RunWithoutWindow(cl);
+    return RunApplication(argc, argv, cl);
+}
