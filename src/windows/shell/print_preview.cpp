@@ -307,6 +307,13 @@ void CPrintPreview::PaintArea(HDC dc, const WIN_RECT& client)
 LRESULT CPrintPreview::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_ERASEBKGND: {
+        // The toolbar's strip, in the colour of the buttons' face.
+        WIN_RECT rc;
+        GetClientRect(m_hWnd, &rc);
+        FillRect(reinterpret_cast<HDC>(wParam), &rc, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
     case WM_SIZE:
         LayoutChildren();
         return 0;
