@@ -95,7 +95,12 @@ start() {
 # ---- 1. preview, maximized, closed ----------------------------------------
 start preview
 [ ! -e "$work/app/slip.set" ] || fail "the job file is still there"
-read -r ww wh < <(xwininfo -id "$wid" | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w, h}')
+# Wine maps the window first and then has the window manager maximize it.
+for _ in $(seq 100); do
+  read -r ww wh < <(xwininfo -id "$wid" | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w, h}')
+  [ "$ww" -ge $((W * 95 / 100)) ] && [ "$wh" -ge $((H * 90 / 100)) ] && break
+  sleep 0.1
+done
 echo "gui_wine: main window ${ww}x${wh} on a ${W}x${H} screen"
 [ "$ww" -ge $((W * 95 / 100)) ] && [ "$wh" -ge $((H * 90 / 100)) ] || fail "window ${ww}x${wh} is not maximized"
 red=0
