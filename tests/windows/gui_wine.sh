@@ -7,6 +7,8 @@
 #   2. Alt+P opens the print dialog; OK prints the page, which arrives in the
 #      queue with its text; status 0.
 #   3. Alt+P, then Cancel in the dialog: status 0, nothing printed.
+#   4. The queue rejects jobs: OK in the dialog brings the message box that
+#      says why; once it is answered the program ends with status 1.
 # Usage: gui_wine.sh VEXLAN_EXE. Skips (77) without Wine, Xvfb, the window
 # tools or CUPS.
 set -euo pipefail
@@ -146,4 +148,27 @@ wait_exit "$app" 300 || fail "the program did not exit after the dialog was canc
 sleep 1
 [ ! -e "$work/cups/out/WINEPDF.pdf" ] || fail "a page was printed although the dialog was cancelled"
 echo "gui_wine: cancelled the print dialog, exited with 0"
+
+# ---- 4. Print into a queue that rejects jobs ---------------------------------
+start failure
+sleep 1
+cupsreject WINEPDF
+xdotool windowactivate --sync "$wid" 2>/dev/null || true
+xdotool key alt+p
+dlg=$(wait_title "打印" 300) || fail "no print dialog after Alt+P (failure run)"
+sleep 1
+xdotool windowactivate --sync "$dlg" 2>/dev/null || true
+xdotool key Return
+# The message box carries the application title too: a second window so named.
+for _ in $(seq 200); do
+  [ "$(xwininfo -root -tree | grep -ac '"打印输出": (')" -ge 2 ] && break
+  sleep 0.1
+done
+[ "$(xwininfo -root -tree | grep -ac '"打印输出": (')" -ge 2 ] || fail "no message box for the failed print"
+kill -0 "$app" 2>/dev/null || fail "the program ended before its message box was answered"
+xdotool key Return
+wait_exit "$app" 300 || fail "the program did not exit after the failure was shown"
+[ "$status" = 1 ] || fail "exit status $status after a failed print"
+grep -q "printing on \"WINEPDF\" failed" "$work/app.err" || fail "no line on stderr for the failed print"
+echo "gui_wine: the failed print was shown and the program exited with 1"
 echo "gui_wine: OK"
