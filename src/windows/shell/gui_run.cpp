@@ -1,17 +1,22 @@
-// The window's stand-in in a build without the Windows shell: it says so
-// and ends with status 2, leaving the job where it is. The Windows shell's
-// gui_run.cpp (the frame, the preview and the print dialog) replaces this
-// file.
+// The windowed run: the job beside the executable (or --job), then the
+// application object's start-up and message loop.
 #include "windows/shell/gui_run.h"
 
-#include "core/text/console_text.h"
+#include "core/app/job_handoff.h"
+#include "windows/shell/vexlan_app.h"
 
 namespace vexlan {
 
-int RunApplication(int /*argc*/, char** /*argv*/, const CommandLine& /*cl*/)
+int RunApplication(int, char**, const CommandLine& cl)
 {
-    WriteConsoleLine("vexlan: this build has no window; use --png, --print or --dump-items");
-    return 2;
+    // The job beside the executable is found from GetModuleFileName: the
+    // name Windows started, whatever the starter passed as argv[0].
+    CommandLine started = cl;
+    started.jobPath = ResolveJobPath(cl.jobPath);
+    CVexlanApp app(started);
+    if (!app.InitInstance())
+        return app.GetExitCode();
+    return app.Run();
 }
 
 } // namespace vexlan
