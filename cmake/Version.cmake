@@ -4,8 +4,8 @@
 #   VEXLAN_VERSION_COMMAS  "1, 1, 0, 0" its FileVersion/ProductVersion strings
 # and the compile definitions the programs print them with.
 foreach(_part MAJOR MINOR PATCH TWEAK)
-  set(_v ${PROJECT_VERSION_${_part}})
-  if(_v STREQUAL "")
+  set(_v "${PROJECT_VERSION_${_part}}")
+  if(NOT _v)
     set(_v 0)
   endif()
   set(VEXLAN_VERSION_${_part} ${_v})
