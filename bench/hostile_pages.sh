@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Hostile pages against the window-less outputs: makes each page's job with
 # vexlan-job and times --trace, --pdf and --png at the asked resolutions, one
 # line per run (seconds, peak resident set, exit status, output size). Every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A page that draws one place a hundred thousand times: a text block of
 // 100,000 two-character lines in a rectangle 8,000 units wide and 10 high
 // (every line falls into the first slot at the default height, stretched to

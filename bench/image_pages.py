@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 # Image pages benchmark, the measuring half of image_pages.sh (run that).
 #
 # Builds five pages in a temporary directory: their JPEGs (made here from a

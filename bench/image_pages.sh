@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Image pages: how fast, how big and how heavy a page with photos is on the
 # job -> PDF path, against the bare decode of its JPEGs and a browser.
 # Builds five pages itself (text: 530 items in Chinese and Latin; photo: six

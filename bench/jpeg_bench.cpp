@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding speed of bImportJPG next to a bare libjpeg-turbo decode
 // (tjDecompress2 to BGR) of the same data. The pictures are made at start:
 // a 4000 x 3000 noise JPEG (the worst case for entropy decoding, about what

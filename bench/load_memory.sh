@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Peak memory of loading hostile pages: one line per page and measure, in
 # MiB of peak resident set size.
 #   load        load_memory_bench: the job read into the item list, nothing else

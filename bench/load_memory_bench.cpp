@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Peak memory of loading a job, without rendering or printing it: reads the
 // job named on the command line into the item list (images decoded, text
 // blocks read) and prints one line with the peak resident set size of the

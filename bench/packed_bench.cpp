@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Packed-file speed: XorBuffer against memcpy of the same size, and
 // ReadPackedFile (from disk, page cache warm) and ReadPackedStream (from
 // memory) against a bare zlib inflate of the same stream held in memory into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The print preview's drawing of a job's page, timed, without a window:
 //   screen  the page as the preview draws it (RenderPreviewImage): in
 //           printer pixels at printer resolution (A4 at 1200 dpi), onto an

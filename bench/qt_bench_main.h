@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main of a rendering benchmark: Qt's offscreen platform (unless the
 // environment names another), a QGuiApplication for fonts, then Google
 // Benchmark's run; `done` releases the benchmark's page afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rendering a 1,000-item page (text lines, images, text blocks and frames in
 // equal shares, spread over A4) onto the trace surface and into a 300 dpi
 // image through the painter surface.

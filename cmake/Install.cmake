@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What `cmake --install` puts where (GNUInstallDirs): the two programs in bin,
 # their manual pages in man1 (compressed with gzip -9n, as Debian ships them),
 # the documents for job producers, the example jobs, the changelog and the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package, made with CPack's DEB generator (scripts/package runs
 # `cpack -G DEB` in a Release tree). It holds what cmake/Install.cmake
 # installs, under /usr.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The version in the forms its users need, all from project():
 #   VEXLAN_VERSION_SHORT   "1.1"      the About box ("Vexlan 1.1 版")
 #   VEXLAN_VERSION_QUAD    "1.1.0.0"  the Windows version resource's numbers

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Toolchain for the 64-bit Windows build with Debian's MinGW-w64 (the POSIX
 # thread model, so std::thread and std::mutex work). Programs are linked
 # statically: they need no MinGW runtime, libstdc++ or winpthread DLL beside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* slip.c: a producer in C that writes the sample sales slip (the page of
  * slip.json) as a job, using vexlan/job.h.
  *

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """A producer in Python that writes the sample sales slip (the page of
 slip.json) as a job with the vexlan_job module.
 

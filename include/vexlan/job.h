@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* vexlan/job.h: the job file Vexlan reads, for producers written in C or C++.
  *
  * A job is one page: an 8-byte header (the magic number and the number of

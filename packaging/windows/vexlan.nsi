@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: MIT
 ; The Windows installer, built by makensis (packaging/windows/make-packages
 ; passes the defines below). It installs for the whole machine into
 ; Program Files (the 64-bit one: both programs are 64-bit), registers the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Write Vexlan jobs and packed files from Python.
 
 A job is one page of items; write it with write_job, which replaces the job

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """All-or-nothing file writing: a reader sees the old file or the whole new one."""
 
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Packed files: content compressed with zlib and scrambled with a 32-bit XOR.
 
 Layout (little-endian): uint32 seed, uint32 unpacked size, then the zlib

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The job file: an 8-byte header and 308-byte item records, little-endian.
 
 Record layout (the bytes a type does not use are written as zeros):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CAtomicFile: writes a file that is either complete under its name or not
 // there at all.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of the all-or-nothing output file that every platform shares:
 // its lifetime and how a failure is kept (see atomic_file.h). Built with each
 // platform's own atomic_file.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Character sets as the system knows them: a converter between two named
 // sets, and the set of the user's locale. Names are iconv's ("UTF-8",
 // "UTF-32LE", "CP936", "CP1252"); another system maps them to its own.

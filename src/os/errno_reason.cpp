@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ErrnoReason: the words the program's messages use for the commonest file
 // failures, the same on every platform (see file_problem.h).
 #include "os/file_problem.h"

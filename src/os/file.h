@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small file classes with the read semantics the loaders rely on:
 //   CFile      binary file; Open reports failure without throwing; Read
 //              returns the bytes actually read (fewer at end of file);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of the file classes that every platform shares: reading through
 // the stream the platform's OpenRegularFile gives, and the memory file
 // (see file.h). Built with each platform's own file.cpp.

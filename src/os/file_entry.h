@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A name in a directory as a name: what it is without following a link,
 // renaming it and removing it (a link itself, never the file it points to).
 #pragma once

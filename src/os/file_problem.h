@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Why a file cannot be read, in a few words a producer understands: the
 // errno values that matter to someone who wrote a path into a job ("no such
 // file", "permission denied", "not a regular file") and the system's wording

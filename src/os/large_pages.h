@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A hint for large blocks about to be written whole (decoded pictures,
 // converted image regions): backing them with 2 MiB pages saves the kernel
 // hundreds of page faults per megapixel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How much memory the machine has, for budgets that scale with it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The running program as the system sees it: its executable and how it was
 // started, its working directory and id, and random bytes for names of its
 // own.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Hostile pages end in bounded time and memory on the window-less outputs.
 #   stretched  a text block of 100,000 two-character lines in a rectangle
 #              8,000 units wide and 10 high (each line at the default

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Command lines as Unix users type them, on both programs:
 #   usage    unknown options, missing values and operands: status 2, one line
 #   help     --help and --version on a full disk: status 1 and a line

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # What a producer reads on stderr. A face name that no font matches is
 # warned once per name, for every drawn output, and counts under --strict
 # (the trace on stdout stays as it is). In a GBK locale every line is GBK,

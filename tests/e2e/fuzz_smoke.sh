@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every libFuzzer target of the fuzz build for a short while, starting
 # from the seed corpus in tests/fuzz/corpus/<target>/, and fails when a
 # target finds a crash, a leak, a timeout or an out-of-memory input. Skips

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real program on a virtual display with a small window manager. The
 # binary is copied into a temporary directory with a job named after it
 # beside it, and started without arguments, as the job producer starts it.

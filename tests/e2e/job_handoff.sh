@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # End to end: the job hand-off of the real binary. A job built with
 # vexlan-job is read (--dump-items shows what would be printed) and then
 # deleted, whatever it held; the job beside the executable is found from the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # docs/job.schema.json and `vexlan-job build` agree: the docs' examples are
 # valid, and on a table of inputs the schema accepts exactly those the
 # builder writes a job for (status 0) and rejects those it refuses (status 1).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The floors of src/ point one way (docs/architecture.md), read from the
 # #include lines: the portable core names no platform, the operating-system
 # interfaces name nothing above core/base, and a Linux floor names only the

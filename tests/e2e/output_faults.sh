@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # --pdf and --png are all or nothing: a file system that fills up, a file
 # size limit, a target that is a directory or a device, or a read-only
 # directory ends with status 1 and one line on stderr, leaves an existing

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Debian package: made by CPack from the build under test (or the .deb
 # named by VEXLAN_DEB, e.g. scripts/package's), it holds the two programs,
 # their manual pages, the documents and the producer kit and nothing else,

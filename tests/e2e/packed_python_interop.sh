@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Python example in docs/packed-format.md and vexlan-job agree: a file
 # packed by the example is unpacked by the tool, and a file packed by the
 # tool is unpacked by the example, for content of several sizes.

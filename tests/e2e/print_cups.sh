@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Real printing through CUPS: starts a private scheduler (own configuration,
 # own socket, no port) with pass-through PDF file queues, prints a job with
 # `vexlan --print` on a named queue and on the default queue, and checks that

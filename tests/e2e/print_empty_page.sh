@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # --print never sends a page without items (a missing job, one that cannot be
 # read, an empty file): status 1, one line saying so, nothing reaches the queue
 # of a private CUPS scheduler; a page with an item does reach it.

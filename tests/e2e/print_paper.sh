@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The page follows the printer's paper. A private scheduler has two
 # pass-through PDF queues whose PPDs default to Letter and to A5. For each,
 # a job with a mark just above the bottom of that paper's printable area

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Printing on a queue of another CUPS server, over IPP on TCP. A private
 # scheduler on a free port of 127.0.0.1 is the print server, with a
 # pass-through PDF queue; a second private scheduler is this machine's, with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The producer kit: the sample slip built three ways (the C example through
 # vexlan/job.h, the Python example through vexlan_job, vexlan-job build on
 # slip.json) gives byte-identical jobs that vexlan reads as slip.json says;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # What a producer learns from stderr and the exit status: a job whose image
 # is missing still gives the page before it, with one warning line and
 # status 0, and status 3 under --strict (the output is still written); an

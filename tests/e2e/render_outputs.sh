@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The window-less outputs of the real binary on a page with every item type:
 # --trace (JSON lines, exact numbers), --pdf (text extractable, frame where
 # it belongs), --png (size from the page and dpi, upright inverted image),

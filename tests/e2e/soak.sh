@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Repeated runs of the real window, each of which must end by itself: the
 # program is started as the job producer starts it (a copy named prn with
 # prn.set beside it, no arguments) on a virtual display with a window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: LoadPrintJob on a job file holding the input, into a
 // local item list that is then released, with its warnings collected. Paths inside records name whatever
 // they name; most do not exist, which exercises the failure paths.

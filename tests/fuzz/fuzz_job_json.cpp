@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for vexlan-job's JSON builder: the input's first byte
 // picks the code page (GBK, UTF-8 or single-byte) and the lossy flag, the
 // rest is the JSON. Checks that every error and warning is one line, that a

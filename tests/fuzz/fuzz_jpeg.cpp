@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for the JPEG decoder: the input is read as a JPEG
 // through a memory file, as a packed picture is, and the decoded blocks are
 // released. The decoder's size caps are lowered to the fuzzer's scale (the

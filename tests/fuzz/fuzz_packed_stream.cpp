@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: ReadPackedStream over arbitrary bytes held in memory.
 // On success the unpacked bytes must all be readable (ASan checks them).
 #include "core/job/packed_file.h"

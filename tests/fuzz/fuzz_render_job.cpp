@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for a whole page: the input is a job file, loaded as the
 // program loads one and drawn on the trace surface and, through the painter
 // surface, on a 200 x 280 pixel image.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: LoadTextBlockItem on a file holding the input. The first
 // byte picks the extension (even: ".txt", odd: ".bin"); the rest is the
 // file. Checks that the block, line count and longest line agree.

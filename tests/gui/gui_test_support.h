@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the windowed tests: a small job file, running the application
 // object's message loop with an upper bound, and answering modal dialogs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painter surface on pixels: the page drawn into an image at 254 dpi,
 // where one pixel is exactly 10 page units (0.1 mm), so every edge has a
 // known pixel.

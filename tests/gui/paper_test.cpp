@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page follows the printer's paper (offscreen, against a private
 // scheduler whose queues default to Letter and to A5): the preview shows the
 // default queue's paper and printable area, the window-less outputs use the

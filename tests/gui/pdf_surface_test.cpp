@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PDF that --pdf writes and printing spools (cairo's PDF surface) is the
 // page the preview draws: the PDF rasterised by pdftoppm and the painter
 // surface's drawing at the same resolution agree within a device pixel,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pictures whose pixels are made when drawn: the preview shows one decoded
 // at the fraction of its size it is drawn at, close to the picture decoded
 // whole, and makes the whole picture only when drawn that large.

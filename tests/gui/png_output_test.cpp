@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The streamed PNG: what Qt's reader decodes from it is what was written,
 // a failing sink fails the image, and a page drawn in bands is the same
 // image as the page drawn in one piece.

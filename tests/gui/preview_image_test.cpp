@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's page drawn off the GUI thread: the pixels of the page
 // recorded at printer resolution and replayed at screen size (how a print
 // preview shows a page), and the renderer ending on the latest scale asked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The print-and-exit cycle on the real shell (offscreen): the program opens
 // in Print Preview and ends by itself after closing the preview or the
 // window, after a cancelled print dialog, and after a confirmed one that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview widget and its toolbar (offscreen): the buttons users of a
 // print preview know, their tips, the zoom and page-count steps, the page
 // being asked for when the preview is shown, zoom about the point clicked or

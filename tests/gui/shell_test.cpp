@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shell around the view (offscreen): the frame's menu bar and missing
 // bars, its caption and icon, the document that keeps no title and stores
 // nothing, command routing, and the About box.

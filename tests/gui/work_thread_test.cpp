@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Work off the GUI thread: the GUI thread's events keep flowing while it
 // runs, the call returns only once it has ended, and what it throws comes
 // back to the caller.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test fixture that checks the image-block allocator's books: every test
 // ends with as many live blocks as it started with and no bad release.
 #pragma once

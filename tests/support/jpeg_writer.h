@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helper: writes JPEGs at test time with libjpeg-turbo's encoder, in
 // the variants a decoder must read (grey, YCbCr at any sampling, RGB, CMYK
 // and YCCK with or without the Adobe marker, progressive, arithmetic

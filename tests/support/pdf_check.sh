@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Sourced by the scripts that make PDFs: pdf_check FILE... fails (through the
 # caller's fail) unless qpdf --check finds each file sound: no error (status 2)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A private CUPS scheduler for tests: its own configuration, spool, logs and
 # socket under one directory, so that it never meets the system's scheduler
 # on port 631. With a port it also listens on 127.0.0.1:PORT and stands in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared main for every test binary: runs GoogleTest inside a QApplication,
 // on Qt's offscreen platform unless the environment names another one.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Run(): starts a built program and captures its output, through QProcess
 // (the Linux tests; the Windows tests do not start programs yet).
 #include "test_support.h"

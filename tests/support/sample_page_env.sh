@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the window-less end-to-end scripts: the environment of a run
 # with no printer (the page is A4, origin at the sheet's top-left corner),
 # a fail() that names the check, and the sample job built into $work

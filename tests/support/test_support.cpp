@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared test helpers that need only the standard library (temporary
 // directories, whole-file reads and writes); every platform's tests use them.
 #include "test_support.h"

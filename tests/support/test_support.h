@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by the tests: temporary directories, files, running the
 // built binaries and building job records without hand-packing bytes.
 #pragma once

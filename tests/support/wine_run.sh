@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the Windows test programs under Wine for CTest (the build's
 # CMAKE_CROSSCOMPILING_EMULATOR), quietly and with no display:
 #   wine_run.sh --start           makes a private Wine prefix in a temporary

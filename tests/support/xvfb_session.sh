@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A virtual display with a small window manager for end-to-end tests of the
 # real window, and the waits such tests need. Source it, then:
 #   xvfb_require NAME [TOOL...]   exits 77 (a skip) when Xvfb, the window

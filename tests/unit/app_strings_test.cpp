@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The string table's lookups: fields of the document template string,
 // prompts and tips of commands, the frame caption, unknown ids.
 #include "linux/res/app_strings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counts array allocations (new[] / delete[]) made by the calling thread, so
 // tests can check that a loader leaves nothing allocated after a failure,
 // releases a caller's earlier buffer, and sizes its blocks exactly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CAtomicFile: the target changes only on a successful Commit(), never
 // holds a partial file, and no temporary file outlives the object.
 #include "os/atomic_file.h"

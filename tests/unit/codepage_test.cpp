@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The code page layer: detection from VEXLAN_CODEPAGE, lead bytes,
 // multibyte-aware searches, the extension test and the conversions.
 #include "core/text/codepage.h"

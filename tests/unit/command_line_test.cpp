@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ParseCommandLine: every option in each of the forms users type (--opt=v,
 // --opt v, -xv, abbreviations, "--"), missing and bad arguments, unknown
 // options, operands, and the combinations that are refused.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Console lines: UTF-8 text in the console's character set.
 #include "core/text/console_text.h"
 

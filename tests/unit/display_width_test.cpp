@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout length of text-block lines: in UTF-8 each character counts as in
 // code page 936 (or by its East Asian Width when 936 lacks it); in every
 // other code page a line counts its bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exit timer's state table, against a recording timer service: arming,
 // re-arming, disarming, expiries of its own and of foreign timers, and
 // destruction.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CFontMapper on its own: the Windows face substitution table, the faces'
 // Windows metrics, and the cell-height / average-width meaning of a request.
 #include "core/text/codepage.h"

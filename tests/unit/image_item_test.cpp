@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of LoadImageItem: which paths are decoded and how (".jpg" from the
 // file, ".bpg" unpacked in memory), what failure leaves behind, that
 // loaded images are released exactly once by FreePageItems, that items

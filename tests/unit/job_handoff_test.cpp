@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the job hand-off: the job path from the name the program was
 // started under, and that the job file is consumed (or kept) whatever the
 // reader found.

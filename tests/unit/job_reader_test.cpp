@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadPrintJob: the header checks, short files, counts that disagree with
 // the records present, unknown types, and where image and text-block records
 // stop the reading or are appended empty.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexlan-job build: what it refuses (one line naming the item and the key,
 // no job written), what it only warns about, and what it stores.
 #include "test_support.h"

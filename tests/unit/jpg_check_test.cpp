@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The check that stands in for decoding a picture a PDF takes as its JPEG
 // data: over the fuzz target's JPEG corpus and photo-like pictures, whole
 // and damaged, it gives the decoding's verdict; the pixels made later and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the JPEG decoding component: the JPEG variants it reads, the DIB
 // it delivers (orientation, padding, header, grey table), damaged and
 // hostile input, the size and scan limits, and the CMYK conversion.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ParseJson: what it accepts and how it stores it (numbers, escapes,
 // surrogate pairs, repeated keys), what it refuses and at which byte, and
 // the nesting bound.

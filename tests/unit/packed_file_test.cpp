@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Packed files: XorBuffer, the block decompressor, ReadPackedStream /
 // ReadPackedFile / ReadPackedText on good and damaged files, and the
 // vexlan-job tool's pack and unpack. Files are built here with zlib and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Page item records: decoding of every field from a hand-built 308-byte
 // record, encoding over the kept bytes, and the release of loaded data by
 // FreePageItems.

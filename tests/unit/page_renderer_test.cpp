@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page renderer on the trace surface: every call and every number the
 // page produces, for each item type, the skips, the failure paths and
 // hostile rectangles.

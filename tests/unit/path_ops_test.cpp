@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Path operations: the backslash rules (drive roots, UNC prefixes, dots in
 // directory names), the same rules on '/' paths, and multibyte-aware
 // searches in GBK, where a double-byte character may end in 0x5C.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's plain logic: zoom steps from the whole page to the closest
 // view and back, clicks and wheel notches, the default page range with one
 // and two pages shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a print pass hands on: the dialog's choices as CUPS job options, and
 // a PDF page file that is complete or absent (the file size limit stands in
 // for a full disk).

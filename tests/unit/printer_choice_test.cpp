@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which printer a pass uses: named queue, default queue, the PDF stand-in,
 // or none (with the messages the user sees), also when the scheduler cannot
 // be reached.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FitRectAspect: fitted and centred rectangles, margins, refusals that leave
 // the rectangle alone, and hostile 32-bit values that must not overflow.
 #include "core/render/rect_fit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SplitString: trimming of the whole text, empty pieces, multi-byte
 // delimiters, the optional result array.
 #include "core/text/split_string.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadTextBlockItem: ".txt" files joined line by line, ".bin" packed text
 // normalised and split, other extensions empty, and the one failure (a
 // ".txt" file that cannot be opened) allocating nothing.

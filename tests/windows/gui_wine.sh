@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # vexlan.exe's window under Wine on a virtual display, with a job beside the
 # program as its producer leaves it, printing to a private CUPS scheduler's
 # PDF queue (Wine prints through CUPS). Each run must end by itself.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Windows installer under Wine, in a Wine prefix of its own: made by
 # packaging/windows/make-packages from the build's programs, a silent install
 # (/S) puts both programs and the documents in Program Files and registers

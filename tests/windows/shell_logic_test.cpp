@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window shell's plain parts: where the preview puts the page at each
 // zoom step, the toolbar's Alt keys, and the failure box's countdown.
 #include "windows/shell/preview_layout.h"

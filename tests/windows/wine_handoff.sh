@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The job beside vexlan.exe under Wine: a plain and a read-only job (to Wine,
 # the read-only attribute is the file without write permission) are read and
 # removed; a directory in its place gives an empty page and stays; --keep-job

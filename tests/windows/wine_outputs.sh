@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Windows vexlan.exe under Wine against the Linux build on the same jobs:
 # --dump-items and --trace byte for byte (code pages 65001 and 936), the GDI
 # --png against the Linux --png item by item (the ink of each item's area

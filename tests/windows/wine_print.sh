@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # vexlan.exe --print under Wine into a private CUPS scheduler (Wine's spooler
 # lists its queues and follows its default): the page reaches the named and
 # the default queue with its text, and lp's -n and -t arrive; an unknown printer, no printer at all, an

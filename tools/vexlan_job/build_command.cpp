@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexlan-job build: writes a job file from a JSON description of the items.
 //
 // The JSON is an array of items (or an object whose "items" is that array):

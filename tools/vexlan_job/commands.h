@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sub-commands of the vexlan-job tool; each takes the arguments after its
 // name and returns the exit status (0 success, 1 failure, 2 bad usage).
 #pragma once

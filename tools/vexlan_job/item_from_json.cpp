@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks one JSON item against the keys of its type and turns it into a page
 // item, strings converted to the job's code page.
 #include "item_from_json.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One item of a job's JSON description turned into a page item, with the
 // checks that catch a producer's mistakes before Vexlan runs: keys the
 // item's type does not have, values of the wrong JSON type, characters the

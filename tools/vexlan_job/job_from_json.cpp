@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JobFromJson: the JSON description of a job (see build_command.cpp for its
 // form) checked item by item and encoded as the bytes of a job file.
 #include "job_from_json.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The body of `vexlan-job build`: a job's JSON description turned into the
 // bytes of a job file, without touching any file but the paths it checks.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexlan-job: the producer's tool. Builds job files from JSON and packs or
 // unpacks resource files.
 #include "commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sorts an object's members by key in UTF-16 order and drops all but the
 // last of a repeated key.
 #include "members_by_key.h"

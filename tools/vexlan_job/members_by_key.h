@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An object's members in the order vexlan-job checks them: by key, compared
 // as UTF-16 code units, a repeated key standing once with its last value.
 // The first problem reported is then the same whatever order the producer

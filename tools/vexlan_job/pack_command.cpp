@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pack / unpack sub-commands: turn any file into a packed file (".bpg",
 // ".bin") and back; "-" for either file makes them filters.
 #include "commands.h"

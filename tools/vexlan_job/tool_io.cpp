@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The subcommands' shared option reading, input, output and messages (see
 // tool_io.h).
 #include "tool_io.h"

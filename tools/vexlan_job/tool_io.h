@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What every vexlan-job subcommand shares: its options read the same way,
 // its input and output as files or, named "-", standard input and output,
 // and its lines on stderr naming the subcommand and the reason.

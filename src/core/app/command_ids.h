@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command identifiers of the shell and of the view, with the framework's
 // numbering kept, so that a command means the same thing wherever it is sent
 // (menu, accelerator, preview toolbar, a posted Exit).

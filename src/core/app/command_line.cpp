@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command-line parsing: the options of vexlan on top of ParseOptions, and
 // the rules of which go together.
 #include "core/app/command_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: parsing of vexlan's options into a CommandLine value.
 //
 //   --job PATH               read this job file instead of the one beside the

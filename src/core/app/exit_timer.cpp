@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exit timer's state machine: Disarmed (m_nExitTimer 0) and Armed
 // (m_nExitTimer holds the timer's identifier).
 #include "core/app/exit_timer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The view's one-shot exit timer: armed whenever a preview or print pass
 // ends (or its preparation is refused), disarmed when a new pass is
 // prepared; when it expires it posts the Exit command. The state machine is

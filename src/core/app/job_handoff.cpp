@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Job hand-off: locate the job file, claim it, read it, remove it.
 #include "core/app/job_handoff.h"
 

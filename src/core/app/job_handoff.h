@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The job hand-off of start-up: where the job file is, claiming it so that
 // one instance alone reads it, reading it into the item list, and removing
 // it whatever the reader found.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printing the job's warnings and the status they give (see job_warnings.h).
 #include "core/app/job_warnings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Warnings about the job, as its producer reads them: one line each on
 // stderr, starting "vexlan: warning: ", printed as soon as the job is read
 // (window-less runs and windowed runs alike). With --strict they turn a run

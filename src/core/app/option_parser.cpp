@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Options read with getopt_long (see option_parser.h). getopt_long finds
 // the options; the error lines are this file's own, worked out from the
 // argument getopt_long stopped at, so that they read the same whichever C

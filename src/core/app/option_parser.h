@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command-line options as Unix users type them, read with getopt_long (in
 // glibc and in MinGW-w64's runtime alike), for vexlan and vexlan-job:
 //   --name=value, --name value, -x value, -xvalue, unambiguous abbreviations

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Path operations on byte strings in the ANSI code page.
 #include "core/app/path_ops.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The path operations start-up builds the job path with. Each is written
 // once with the separator as a parameter: '\\' gives the Windows rules
 // (a drive root such as "C:" keeps its backslash), '/' the same rules on

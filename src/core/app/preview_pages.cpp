@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's page range (see preview_pages.h).
 #include "core/app/preview_pages.h"
 

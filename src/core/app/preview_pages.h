@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page numbers the preview steps through. The view sets no page count,
 // so the preview works over the print machinery's default range, pages 1 to
 // 65535 (0xFFFF), and every page number draws the same page. One or two

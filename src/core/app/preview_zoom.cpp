@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's zoom steps (see preview_zoom.h).
 #include "core/app/preview_zoom.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's zoom: whole page, or a factor from a fixed ladder, with the
 // steps the toolbar, the keys, Ctrl+wheel and a click on the page take. A
 // factor of 1 shows the page as large on the screen as on paper (at the

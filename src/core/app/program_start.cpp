@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line's first steps, shared by every platform's entry point
 // (program_start.h).
 #include "core/app/program_start.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What both programs do first with their command line: read the options,
 // answer --help and --version, and settle the code page texts are read in.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Copying a finished output file to standard output (stdout_copy.h).
 #include "core/app/stdout_copy.h"
 

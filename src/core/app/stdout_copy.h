@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An output for standard output ("--pdf -", "--png -") is made whole in a
 // temporary file first and copied out only then, so that a page that fails
 // writes nothing there. This is the copying.

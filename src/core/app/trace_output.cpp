@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // --trace: the page through the trace surface onto standard output.
 #include "core/app/trace_output.h"
 

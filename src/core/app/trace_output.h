@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // --trace on every platform: the page drawn once on the trace surface, each
 // drawing call printed to standard output as a JSON line as it is made.
 #pragma once

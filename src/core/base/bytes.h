@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Little-endian integer reads and writes on byte buffers, independent of the
 // host's byte order and alignment.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plain Windows-style types and constants the page model and renderer use:
 // BOOL, RECT, COLORREF, the DIB header structures, and the GDI constants.
 // Only data definitions here; no behaviour.

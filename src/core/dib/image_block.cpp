@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Image-block allocator with a registry of live blocks, their holders and
 // sizes.
 #include "core/dib/image_block.h"

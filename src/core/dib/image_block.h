@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Allocator for decoded image blocks (the DIB header and the pixel array).
 // It plays the part of Windows' locked global-memory blocks: the JPEG
 // decoder allocates with ImageBlockAlloc, FreePageItems releases with

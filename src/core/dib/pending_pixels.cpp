@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Registry of pixel blocks whose pixels are made on first use, keyed by the
 // block and checked against its serial.
 #include "core/dib/pending_pixels.h"

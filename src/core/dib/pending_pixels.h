@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixels made when something first draws them. A picture whose JPEG data
 // goes into the output as it is (a PDF, the print spool) is checked when
 // the job is read but not decoded: its pixel block is allocated and left

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Registry of the JPEG data behind decoded pictures, keyed by pixel block
 // and checked against the block's serial.
 #include "core/dib/stored_jpeg.h"

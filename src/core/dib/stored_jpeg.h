@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The JPEG data a decoded picture came from, found by the picture's pixel
 // block. A PDF surface embeds these bytes as they are instead of encoding
 // the decoded pixels again, so a printed photo is the producer's own data.

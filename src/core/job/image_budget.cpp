@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's image memory budget.
 #include "core/job/image_budget.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's image memory budget: how much memory the decoded pictures of
 // one page may take together. The process holds one page, so the pictures
 // it holds are the live image blocks (ImageBlockLiveBytes); a picture shared

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoded pictures shared by file (see image_cache.h).
 #include "core/job/image_cache.h"
 

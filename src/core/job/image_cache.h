@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoded pictures shared between the image items of a page: items that name
 // the same file (the same file, not only the same path: device, inode, size
 // and change times) hold one decoded copy instead of one each.

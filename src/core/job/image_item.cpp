@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadImageItem: decodes the picture an image record names into the
 // record's pBits/pBmi, from a ".bpg" packed file or a ".jpg" file, within the
 // page's image budget, sharing the picture of an item that named the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadImageItem: completes an image record with its decoded picture.
 #pragma once
 

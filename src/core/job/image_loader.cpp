@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a page's pictures: files read and charged in item order, pixels
 // decoded on worker threads (see image_loader.h).
 #include "core/job/image_loader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CImageLoader: loads the pictures of a page's image items, decoding several
 // at once while the page comes out exactly as if each had been decoded where
 // its item was read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JSON form of the item list, built in one string: a text block may be as
 // long as its file, so it is quoted straight into the output, never copied
 // on the way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The item list as JSON (--dump-items): one object per item, in list order.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadPrintJob: the job file's header, then its records in order.
 #include "core/job/job_reader.h"
 

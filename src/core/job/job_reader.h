@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadPrintJob: reads a job file into the item list.
 //
 // Job file (little-endian): uint32 magic 0xCE23A97B, int32 record count,

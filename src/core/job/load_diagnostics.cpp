@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Warnings about a job (see load_diagnostics.h).
 #include "core/job/load_diagnostics.h"
 

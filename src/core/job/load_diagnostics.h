@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What was wrong with a job, for its producer: one warning per problem that
 // the reader and the loaders met (a missing or damaged job file, a skipped
 // record, an image that ended the reading, a text block that draws nothing).

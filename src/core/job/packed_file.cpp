@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Packed resource files: unscrambling and reading into one unpacked buffer.
 #include "core/job/packed_file.h"
 

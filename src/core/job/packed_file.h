@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Packed resource files: a scrambled, compressed file read into one buffer.
 //
 // Layout (little-endian uint32):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PackBytes: zlib compress2 at level 9, then the XOR scrambling.
 #include "core/job/packed_writer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The producer's side of packed files: compress, scramble, add the header.
 // Used by the vexlan-job tool; the layout is in packed_file.h.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Record decoding/encoding, the global item list and FreePageItems.
 #include "core/job/page_item.h"
 

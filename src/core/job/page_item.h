@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One page item (the job file's 308-byte record, plus the data loaded for
 // it), the process-wide item list, and FreePageItems.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadTextBlockItem: reads a ".bin" packed text or a ".txt" text file into a
 // text block, counting its lines and measuring the longest one (in bytes;
 // in UTF-8 as its characters would take in code page 936, LayoutLineLength).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadTextBlockItem: completes a text-block record with its lines.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CMYK to BGR row conversion.
 #include "core/jpeg/cmyk_to_bgr.h"
 

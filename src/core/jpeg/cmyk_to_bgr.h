@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversion of decoded CMYK rows to the BGR rows of a 24-bit DIB.
 //
 // JPEGs written by Adobe applications (those carrying an Adobe APP14

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Size arithmetic of a decoded bitmap, with its caps.
 #include "core/jpeg/dib_geometry.h"
 

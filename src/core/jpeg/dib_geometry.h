@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Size arithmetic of a decoded bitmap: bytes per row, bytes of the pixel
 // block, and the caps that turn away images too large to hold. Computed
 // before anything is allocated, in 64 bits, so a hostile header cannot

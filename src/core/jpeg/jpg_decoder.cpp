@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG to DIB decoding with libjpeg.
 //
 // libjpeg reports fatal errors through error_exit, which must not return;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The JPEG decoder behind bImportJPG: libjpeg-turbo's libjpeg API, reading
 // through a CFile and writing a bottom-up DIB into two image blocks.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bImportJPG: the two entry points of the JPEG decoding component.
 #include "core/jpeg/jpg_image.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JpgImage: the JPEG decoding component. bImportJPG turns a JPEG file into
 // a device-independent bitmap: a BITMAPINFO block and a pixel block, both
 // allocated with ImageBlockAlloc and owned by the caller on success (release

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libjpeg data source over a CFile.
 #include "core/jpeg/jpg_source.h"
 

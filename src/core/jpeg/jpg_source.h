@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A libjpeg data source that reads the compressed stream through a CFile,
 // from the file's current position, in fixed-size chunks. Memory stays at
 // one chunk however long the file is, so a hostile file size costs nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CPngStreamWriter: PNG chunks around one zlib stream of filtered rows.
 //
 // The zlib stream is written as raw deflate data between a zlib header and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CPngStreamWriter: writes an 8-bit RGB PNG one row at a time, so that an
 // image far larger than memory (a page at 2400 dpi is 557 M pixels) can be
 // rendered in bands and streamed out band by band.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CDC: the device-context interface the page renderer draws through.
 //
 // The renderer never knows which surface it talks to. Two exist:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page renderer: walks the item list and draws each item through CDC.
 //
 // Geometry is signed 32-bit as the job file stores it. Where a hostile

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RenderPage: the page renderer, the body of the view's OnPrint. Draws the
 // whole item list, in list order, onto a device context in MM_HIMETRIC.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FitRectAspect. Edges and sizes are computed in 64 bits: the margins and the
 // differences of hostile 32-bit coordinates overflow int32, and a fitted size
 // is at most the available size, so results that are written back are

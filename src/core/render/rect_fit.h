@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FitRectAspect: shrinks a rectangle to the largest centred rectangle inside
 // it with a given width-to-height proportion.
 #pragma once

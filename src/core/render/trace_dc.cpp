@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The trace surface: records each device-context call as a JSON line.
 #include "core/render/trace_dc.h"
 

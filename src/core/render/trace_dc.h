@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CTraceDC: the device-context surface that draws nothing and records every
 // call, in call order, as one JSON object per call (key "op" names the
 // operation). `vexlan --trace` prints these lines; the renderer's tests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Code page detection, lead bytes, multibyte-aware searches, conversions.
 #include "core/text/codepage.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ANSI code page layer: which multibyte character set strings from job
 // files and text files are in, lead-byte tests, multibyte-aware searches,
 // the case-insensitive extension test, and conversion to Unicode.

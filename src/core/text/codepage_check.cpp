@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Validating text against a code page (see codepage_check.h).
 #include "core/text/codepage_check.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether text is valid in a code page: the test behind the warning about
 // text that its conversion to Unicode would show with replacement
 // characters (a GBK job read as UTF-8, a UTF-8 text in a GBK job).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Console lines in the locale's character set (see console_text.h).
 #include "core/text/console_text.h"
 

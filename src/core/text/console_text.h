@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lines for the console (stderr) in the locale's character set.
 //
 // A message line is built from two kinds of pieces:

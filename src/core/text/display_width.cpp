@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout length of a text-block line, and the East Asian Width ranges it
 // needs for characters that code page 936 cannot hold.
 #include "core/text/display_width.h"

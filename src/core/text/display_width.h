@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long a line of a text block is for the layout: the number that the
 // block's font width is divided out of (nMaxLineLen).
 //

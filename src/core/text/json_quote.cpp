@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JSON string quoting.
 #include "core/text/json_quote.h"
 

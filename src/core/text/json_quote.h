@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JSON text: quoting a string as a JSON string literal, for the trace lines
 // and the item dump.
 #pragma once

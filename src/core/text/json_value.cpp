@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A recursive-descent JSON reader. Recursion goes one level per nested
 // container and stops at kJsonMaxDepth, so its stack use is bounded
 // whatever the input's size.

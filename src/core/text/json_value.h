@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JSON text read into a tree of values: the producer's job descriptions.
 // The reader is strict (RFC 8259): no comments, no trailing commas, only
 // the standard escapes, valid UTF-8, \u escapes paired into whole

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SplitString: trim the whole text, then cut it at each delimiter.
 #include "core/text/split_string.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SplitString: cuts a text into pieces at every occurrence of a delimiter.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decodes one UTF-8 sequence to its code point.
 #include "core/text/utf8_code_point.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The code point of one UTF-8 sequence, for messages that name a character
 // and for orderings by character.
 #pragma once

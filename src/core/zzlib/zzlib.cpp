@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ZzUncompressBlock on zlib's inflate.
 #include "core/zzlib/zzlib.h"
 

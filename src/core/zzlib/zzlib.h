@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The block decompressor behind packed files. A block is one zlib stream
 // (RFC 1950: 2-byte header, deflate data, Adler-32 trailer) standing at the
 // start of a buffer; it is inflated so that the unpacked bytes end up at the

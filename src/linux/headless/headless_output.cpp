@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-less outputs: the page through the trace surface (--trace),
 // into a PDF file (--pdf) or into a PNG image (--png). A PDF or PNG for
 // standard output ("-") is made whole in a private temporary file first and

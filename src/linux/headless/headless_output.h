@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-less outputs of the command line: --pdf and --png (and
 // --trace, which every platform shares: core/app/trace_output.h).
 // Each renders the loaded item list once through the page renderer and

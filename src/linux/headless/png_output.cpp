@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WritePagePng: the page's bands painted and compressed by a few workers at
 // once, each with the page laid out on a painter surface of its own, and
 // joined in order into one CPngStreamWriter.

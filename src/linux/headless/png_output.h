@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WritePagePng: the page rendered into a PNG of any size the command line
 // allows, in horizontal bands of bounded memory painted and compressed on
 // up to four threads, streamed into the file in order as bands are done.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cairo font faces for Qt's glyph runs (see cairo_fonts.h).
 #include "linux/pdf/cairo_fonts.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CCairoFonts: the cairo font faces that draw the glyphs Qt laid out.
 //
 // A glyph run names its font only as a QRawFont (family, style, tables),

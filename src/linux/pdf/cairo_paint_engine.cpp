@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QPainter on cairo (see cairo_paint_engine.h).
 #include "linux/pdf/cairo_paint_engine.h"
 

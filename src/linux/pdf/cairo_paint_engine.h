@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CCairoPaintEngine: QPainter's calls carried out on a cairo context (the
 // PDF device's page). QPainter hands over untransformed geometry with its
 // current transform, clip, pen, brush and hints; the engine sets the same

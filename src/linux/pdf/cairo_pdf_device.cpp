@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A one-page PDF made by cairo behind a Qt paint device (see
 // cairo_pdf_device.h).
 #include "linux/pdf/cairo_pdf_device.h"

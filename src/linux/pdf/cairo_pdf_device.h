@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CCairoPdfDevice: a Qt paint device that makes a one-page PDF with
 // cairo's PDF surface, written to a QIODevice as it is made.
 //

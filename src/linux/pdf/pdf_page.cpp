@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing one page as a PDF file (see pdf_page.h).
 #include "linux/pdf/pdf_page.h"
 

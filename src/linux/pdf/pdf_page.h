@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One page drawn into a PDF file, complete or absent. The page layout,
 // resolution and document title come from the printer the page is meant
 // for, so that the file is the page that printer would receive.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QPrinter settings as CUPS job options (see cups_job_options.h).
 #include "linux/print/cups_job_options.h"
 

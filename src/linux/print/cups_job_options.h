@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The choices a QPrinter carries (copies, collation, two-sided printing,
 // paper, and the queue's own options from the print dialog's Properties),
 // translated into the options of a CUPS job.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scheduler's address, reachability and queues (see cups_scheduler.h).
 //
 // libcups reports every failed connection as "Host is down": the reason a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reaching the CUPS scheduler libcups is configured for (CUPS_SERVER,
 // client.conf, the local socket) and asking it which queues it has and
 // which one is the default. Every connection attempt is bounded in time, and

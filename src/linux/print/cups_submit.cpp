@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Submitting a PDF to a CUPS queue (see cups_submit.h): Create-Job, then
 // Send-Document with the file's bytes, each answer checked. The connection
 // is our own, with a time limit on every wait, so that a scheduler that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Handing a finished PDF to a CUPS queue and learning whether the scheduler
 // took it. The file is made elsewhere; this code only submits it, so any
 // PDF generator can sit in front of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The default page of a printer (see page_setup.h).
 #include "linux/print/page_setup.h"
 

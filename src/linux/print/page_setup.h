@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page a printer prints on: its paper, the orientation and the
 // printable area. Item coordinates start at the printable area's top-left
 // corner, so the preview, the printer behind the print dialog, --print,

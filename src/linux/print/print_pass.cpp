@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sending one page to a printer (see print_pass.h).
 #include "linux/print/print_pass.h"
 

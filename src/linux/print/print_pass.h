@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One page sent to a printer: draw it into a PDF, then hand that to the
 // printer's file or CUPS queue and check the outcome. Used by the view's
 // print pass and by the window-less --print.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printer selection for preview and print passes (see printer_choice.h).
 #include "linux/print/printer_choice.h"
 

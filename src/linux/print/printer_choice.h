@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which printer a preview or print pass uses, chosen as CUPS's lp chooses
 // its destination: the queue named on the command line, else the queue
 // named by LPDEST or PRINTER, else the default destination CUPS knows (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Qt-facing helpers over the string table: loading an entry as a QString and
 // splitting the newline-separated fields of prompts and of the document
 // template string.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The string table: every text of the shell, keyed by its resource or
 // command id, in simplified Chinese (held as UTF-8; a Windows producer's
 // system writes the same texts in code page 936). A command's entry is its

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws the program's icons as 16-colour PNGs (32x32 and 16x16 each).
 
 idr_mainframe_*: a printer with a printed page coming out (the frame's and

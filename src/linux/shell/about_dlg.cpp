@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About box (see about_dlg.h).
 #include "linux/shell/about_dlg.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CAboutDlg: the About box (dialog 100). Laid out in dialog units from its
 // font ("宋体", 9 points) as the dialog resource gives it: the icon, the
 // version line, the legal notice and the default button "确定".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A command posted to a window: the counterpart of posting WM_COMMAND. The
 // event is queued with QCoreApplication::postEvent and reaches the target's
 // event() only after the current event has been handled; if the target is

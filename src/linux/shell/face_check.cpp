@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Warnings for face names that no font matches (see face_check.h).
 #include "linux/shell/face_check.h"
 

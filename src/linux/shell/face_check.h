@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Face names that no font matches. A text or text-block item whose face is
 // neither a name of the font substitution table nor an installed family is
 // drawn in the default face; its producer hears of it once per name, as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windowed run and --print: the checks that come before the job is
 // touched, the Qt application, then the application object's start-up and
 // message loop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windowed run (preview, print dialog, exit) and --print.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The load progress window (see load_progress.h).
 #include "linux/shell/load_progress.h"
 

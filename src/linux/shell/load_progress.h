@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RunShowingLoadProgress: the job's loading, run off the GUI thread, with a
 // small window saying the job is being read when it takes long enough to be
 // noticed (a page of many large photos takes seconds), so that something

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexlan: entry point. Parses the command line, then either produces a
 // window-less output (item dump, trace, PDF, PNG) or runs the application.
 #include "core/app/command_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window (see main_frame.h).
 #include "linux/shell/main_frame.h"
 

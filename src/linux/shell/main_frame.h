@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CMainFrame: the main window. A menu bar with the one command item
 // "退出(&X)", the keyboard accelerators, no toolbar and no status bar; the
 // client area holds the view (and, inside it, the Print Preview). Commands

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's drawing thread (see preview_renderer.h).
 #include "linux/shell/preview_renderer.h"
 

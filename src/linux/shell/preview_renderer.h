@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CPreviewRenderer: draws the preview's page on a thread of its own, one
 // drawing at a time, and keeps the latest finished one. The GUI thread asks
 // for the scale the page has on the screen and is told when a page at that

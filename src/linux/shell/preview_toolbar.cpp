@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's toolbar with its extension button (see preview_toolbar.h).
 #include "linux/shell/preview_toolbar.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's toolbar: its buttons in one row from the left, as many as
 // the width allows; the rest go behind an extension button ("»") at the
 // right end whose menu offers them with their texts, mnemonics and enabled

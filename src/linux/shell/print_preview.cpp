@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview widget, its toolbar, its zoom and its status line (see
 // print_preview.h).
 #include "linux/shell/print_preview.h"

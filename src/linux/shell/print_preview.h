@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Print Preview: the page as it will print (Qt's preview widget) under
 // Vexlan's own preview toolbar: 打印, 下一页, 上一页, 两页/一页,
 // 放大, 缩小, 关闭, and over a status line with the page number and the

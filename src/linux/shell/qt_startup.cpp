@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Qt start-up checks and message filtering (see qt_startup.h).
 #include "linux/shell/qt_startup.h"
 

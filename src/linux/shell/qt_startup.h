@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starting Qt without surprises for a producer that reads our stderr and
 // exit status: whether a window can be shown at all (checked before the job
 // is touched), Qt's own diagnostics kept out of the window-less runs, and a

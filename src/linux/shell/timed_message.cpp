@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The self-closing message box (see timed_message.h).
 #include "linux/shell/timed_message.h"
 

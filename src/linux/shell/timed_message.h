@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A message box that closes by itself: the box that says why a print failed
 // must not hold an unattended program open for ever. Its OK button counts
 // the seconds down; when they are up the box closes as if OK was pressed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CVexlanApp: the application object. It drives the QApplication that
 // gui_run creates: InitInstance hands the job off (reads it into ItemList
 // and deletes it) before any window exists, then builds the shell (document,

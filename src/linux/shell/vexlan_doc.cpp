@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The data-less document (see vexlan_doc.h).
 #include "linux/shell/vexlan_doc.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CVexlanDoc: the document of the single-document shell. It carries no data:
 // the page lives in the item list and the view draws it. Its title stays
 // empty whatever title it is offered, so the frame's caption is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The view's print-and-exit cycle (see vexlan_view.h).
 //
 // Exit timer states: Disarmed, Armed. OnPreparePrinting disarms, and arms

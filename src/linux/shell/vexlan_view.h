@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CVexlanView: the program's only view. It draws nothing on the screen by
 // itself. On its first update it enters Print Preview; the preview and print
 // machinery asks it for the page (OnPrint, the page renderer; the preview's

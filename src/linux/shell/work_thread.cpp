@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Work of the window on a thread of its own (see work_thread.h).
 #include "linux/shell/work_thread.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RunOffGuiThread: long work of the window (drawing a page into the print
 // spool and handing it to CUPS) done on a thread of its own, while the GUI
 // thread keeps its event loop going, so that the window repaints and answers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The magnifier cursor (see zoom_cursor.h).
 #include "linux/shell/zoom_cursor.h"
 

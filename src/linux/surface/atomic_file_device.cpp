@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CAtomicFileDevice: QIODevice writes forwarded to CAtomicFile.
 #include "linux/surface/atomic_file_device.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CAtomicFileDevice: a write-only QIODevice over CAtomicFile, for writers
 // that take a device (the PDF device). A writer may not look at the results
 // of its writes, so the device remembers the first failure itself;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DIB rows converted to RGB32 (see the header).
 #include "linux/surface/dib_pixels.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A DIB's pixels as Qt's RGB32: the rows and runs of a StretchDIBits
 // source (8-bit paletted, 24-bit and 32-bit, bottom-up or top-down)
 // converted straight into place, inverted when asked. The caller has

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ANSI-to-Unicode conversion for drawing, and the '&' prefix rule.
 #include "linux/surface/draw_text_string.h"
 

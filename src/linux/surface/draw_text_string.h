@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The string that DrawText draws: ANSI code-page bytes converted to
 // Unicode (the only place where page text becomes Unicode for drawing),
 // and the '&' prefix rule of DrawText.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Font mapping: Windows face names to installed families, and the Windows
 // cell-height / average-width meaning of a font request on a Qt font.
 #include "linux/surface/font_mapper.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CFontMapper: turns a CreateFont request into a Qt font that keeps the
 // request's Windows meaning.
 //   - Face names go through a substitution table from Windows faces (宋体,

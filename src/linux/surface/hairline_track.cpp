@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hairlines' exact pixels on an image (see the header).
 #include "linux/surface/hairline_track.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exact pixels of one-pixel horizontal and vertical lines (hairlines)
 // on an image: which row or column of the final image such a line lands on
 // through a scaling painter (a track for COcclusionQueue), and drawing the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // COcclusionQueue: the backward walk over a page's operations.
 #include "linux/surface/occlusion_queue.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // COcclusionQueue: decides which of a page's drawing operations can show
 // at all, once the page is complete.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PaintPage: the page renderer on a painter surface over a Qt paint device.
 #include "linux/surface/page_painter.h"
 

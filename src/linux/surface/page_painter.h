@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PaintPage: draws the item list onto any Qt paint device (printer, preview,
 // PDF writer, image) through the page renderer. The view's OnPrint calls it
 // with the painter the print machinery hands over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painter surface's device face: construction on a painter or for a
 // held page, logical units mapped to device pixels, the mapping and stretch
 // modes, the selected font and pen, and device pixels of a rectangle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CPainterDC: the device-context surface that draws through QPainter on any
 // paint device (printer, print preview, PDF writer, image). It maps logical
 // units to the painter's pixels itself (MM_TEXT: one pixel; MM_HIMETRIC:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painter surface's held operations: each queued with the pixels it
 // may touch and those it covers, then drawn in order by PaintHeld (and
 // Flush), leaving out what later opaque drawing covers and clipping what is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painter surface's pictures: StretchDIBits (the source pixels that
 // land on the device, held back) and a held picture drawn: from its JPEG
 // data on a PDF, sampled at the device's own pixels, or converted and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painter surface's lines: LineTo clips a line to the device, makes
 // its pen and holds it back with what it certainly covers (on a track when
 // it is horizontal or vertical on an image).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painter surface's text: the selected font realised, DrawText (what
 // of a line can show, measured and placed, held back) and a held DrawText
 // drawn, through Qt's text drawing, as a PDF's glyph runs, or as outlines.

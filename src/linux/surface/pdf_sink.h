@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CPdfSink: what a paint device that writes PDF can take better than
 // QPainter hands it on. QPainter gives a paint engine text as an opaque
 // item and pictures as pixels; a PDF keeps text as text in the font the

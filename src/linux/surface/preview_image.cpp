@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing the preview's page into an image (see preview_image.h).
 #include "linux/surface/preview_image.h"
 

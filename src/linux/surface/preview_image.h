@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page as the preview shows it: drawn by the page renderer into an image
 // of the size the page has on the screen, so that the preview's window only
 // ever copies pixels. Drawing may take long (a hostile page costs seconds),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Segment clipping (see the header).
 #include "linux/surface/segment_clip.h"
 

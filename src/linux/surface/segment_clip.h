@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Clipping a line segment to a rectangle in double precision, so that a
 // hostile line (2^31 units long) reaches Qt only as the part near the device.
 #pragma once

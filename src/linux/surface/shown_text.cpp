@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shown part of a long DrawText line (see the header).
 #include "linux/surface/shown_text.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How much of a long left-aligned DrawText line needs converting and
 // laying out: the part that can show, once it is known that what follows
 // cannot move it (DrawText takes more of the line until these say so).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painter surface's text cache: realised fonts, measured lines and
 // glyph outlines (see the header).
 #include "linux/surface/text_cache.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CTextCache: what the painter surface keeps between DrawText calls so
 // that a page asking for the same few fonts, lines and glyphs again and
 // again realises, lays out and outlines each once: fonts realised by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CAtomicFile: temporary file beside the target, checked writes, fsync,
 // close and rename.
 #include "os/atomic_file.h"

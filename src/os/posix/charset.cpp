@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Character sets through iconv and the C library's locales (see charset.h).
 #include "os/charset.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files on POSIX: opening regular files only, an open file's size, identity and
 // position, and text lines through stdio (see file.h; file_classes.cpp holds
 // the rest of the file classes).

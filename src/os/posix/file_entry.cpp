@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory entries through lstat, rename and unlink (see file_entry.h).
 #include "os/file_entry.h"
 

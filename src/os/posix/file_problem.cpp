@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reasons a file cannot be read (see file_problem.h).
 #include "os/file_problem.h"
 

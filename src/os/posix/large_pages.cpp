@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Huge-page hint for large blocks (see large_pages.h).
 #include "os/large_pages.h"
 

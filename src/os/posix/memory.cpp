@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Physical memory from sysconf (see memory.h).
 #include "os/memory.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The running program through /proc, the auxiliary vector and getrandom
 // (see process.h).
 #include "os/process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CAtomicFile on Win32: a temporary file beside the target, checked writes,
 // FlushFileBuffers, then MoveFileEx with replace and write-through (see
 // atomic_file.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Character sets on Win32 (see charset.h): iconv's names mapped to Windows
 // code pages, converted a character at a time through MultiByteToWideChar
 // and WideCharToMultiByte; UTF-8 and UTF-32LE are converted here directly.

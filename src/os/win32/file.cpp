@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files on Win32: regular files opened through CreateFile, so that a name
 // can be renamed and deleted while it is read, an open file's size, identity
 // and position, and text lines (see file.h; file_classes.cpp holds the rest).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory entries through file attributes, MoveFileEx and DeleteFile (see
 // file_entry.h). A reparse point (a symbolic link or junction) counts as a
 // link and is renamed and removed itself, never what it points to.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reasons a file cannot be read, on Win32 (see file_problem.h).
 #include "os/file_problem.h"
 

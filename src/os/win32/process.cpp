@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The running program through GetModuleFileName, file identities and the
 // system's random source (see process.h).
 #include "os/process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows error codes as errno values, device names, opening a file for
 // reading (see win32_support.h).
 #include "os/win32/win32_support.h"

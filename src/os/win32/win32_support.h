@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the Win32 services share: Windows error codes in errno's terms (the
 // interfaces speak errno, as the core's messages do), a path's device check,
 // and opening a path for reading with the sharing a job needs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // <windows.h> for the Windows floors, able to meet core/base/wintypes.h in
 // one file. Include this instead of <windows.h>, before or after any core
 // header.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-less outputs on Windows (see headless_output.h).
 //
 // Page geometry for --png: the default printer's sheet and printable area

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-less outputs of the command line on Windows: --png, --pdf and
 // --print (--trace is every platform's: core/app/trace_output.h). Each
 // renders the loaded item list once and returns the process exit status

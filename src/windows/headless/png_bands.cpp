@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WriteGdiPagePng (see png_bands.h).
 #include "windows/headless/png_bands.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page drawn by GDI into a PNG: the image is made in bands of bounded
 // memory, each a DIB section the whole page is drawn on with the band's
 // corner as the origin, and streamed row by row into the PNG encoder.

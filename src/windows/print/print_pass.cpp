@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printing one page through the spooler (print_pass.h).
 #include "windows/print/print_pass.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One page printed on a Windows printer: a document of one page on the
 // printer's device context, drawn by GdiDC, every step of the spooler's
 // checked. Used by the window's print pass and by --print and --pdf.

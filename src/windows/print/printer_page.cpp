@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding the printer and asking its driver for its page (printer_page.h).
 #include "windows/print/printer_page.h"
 

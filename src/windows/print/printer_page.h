@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page a Windows printer prints on, and the printer itself: the
 // default printer (GetDefaultPrinter) or one named, its paper and printable
 // area as its driver reports them (GetDeviceCaps). Item coordinates start at

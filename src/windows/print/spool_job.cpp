@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WaitForSpoolJob and StampOf (see spool_job.h).
 #include "windows/print/spool_job.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Waiting for a document the spooler holds: --pdf's file is written by the
 // PDF printer's driver after EndDoc returns, in the spooler's own time, so
 // the program must not say it is there before the job has left the queue.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Win32ErrorText (see win32_error.h).
 #include "windows/print/win32_error.h"
 

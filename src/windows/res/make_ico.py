@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Packs the shell's 16-colour PNG icons (src/linux/res/*_32.png, *_16.png)
 into Windows .ico files beside this script: idr_mainframe.ico and
 idr_vexlantype.ico, each with a 32x32 and a 16x16 image stored as 4-bit DIBs

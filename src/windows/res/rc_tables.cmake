@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes the resource script's tables from the C++ headers that hold them, so
 # that the program and its resources cannot drift apart:
 #   IDS_OUT      #defines of every id in core/app/command_ids.h;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About box (see about_dlg.h): the resource's dialog, closed by OK,
 // Escape or its close box.
 #include "windows/shell/about_dlg.h"

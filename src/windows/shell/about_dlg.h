@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About box: dialog resource IDD_ABOUTBOX (icon, version line, legal
 // notice, 确定), run modally.
 #pragma once

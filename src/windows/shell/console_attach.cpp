@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AttachParentConsole (see console_attach.h).
 #include "windows/shell/console_attach.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A GUI-subsystem program's lines on the console of the shell that started
 // it. Windows gives such a program no standard handles when it is started
 // from a console; it attaches to its parent's console and writes there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windowed run: the job beside the executable (or --job), then the
 // application object's start-up and message loop.
 #include "windows/shell/gui_run.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windowed run on Windows: the frame opening straight in Print Preview,
 // the print dialog and the exit cycle.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexlan.exe: entry point. Attaches to the starting shell's console, parses
 // the command line, then produces a window-less output (item dump, trace,
 // PNG, PDF, a print without a dialog) or runs the window.

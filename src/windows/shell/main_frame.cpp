@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window (see main_frame.h).
 #include "windows/shell/main_frame.h"
 

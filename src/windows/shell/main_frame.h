@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CMainFrame: the main window, titled 打印输出, with the menu bar of one
 // command item (退出(X)) and the icon from the resources, no toolbar and no
 // status bar; its client area is the view. Commands go to the view first,

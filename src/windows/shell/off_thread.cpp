@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Work off the GUI thread (see off_thread.h).
 #include "windows/shell/off_thread.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs work on a thread of its own while the calling (GUI) thread keeps
 // dispatching its messages, so that a long page or a slow spooler leaves the
 // window painted. Returns when the work has ended.

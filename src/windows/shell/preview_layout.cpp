@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's page placement (see preview_layout.h).
 #include "windows/shell/preview_layout.h"
 

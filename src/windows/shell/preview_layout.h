@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where Print Preview puts the page: the zoom steps and the one- or two-page
 // view of the toolbar, and from them the scale, the page rectangles in the
 // page area and how far that area scrolls. Plain arithmetic, no window: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's page picture (see preview_page.h).
 #include "windows/shell/preview_page.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's picture of the page: the page renderer's drawing, through
 // GdiDC, into a DIB section at the size the page has on the screen. Drawn
 // again only when that size changes, so that scrolling and repainting the

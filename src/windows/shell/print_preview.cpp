@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview window, its toolbar and its page area (see print_preview.h).
 #include "windows/shell/print_preview.h"
 

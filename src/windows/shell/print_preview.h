@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Print Preview: the page as it will print, under the same toolbar as the
 // Linux preview: 打印(P)..., 下一页(N), 上一页(V), 两页(T)/一页(O), 放大(I),
 // 缩小(O), 关闭(C), each pressed with Alt and its letter, Escape for Close.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The view's printers (see printer_dc.h).
 #include "windows/shell/printer_dc.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The view's passes over the print floor (windows/print): the default
 // printer's page for the preview (the A4 stand-in when there is none, as on
 // Linux), the default printer's DC for a print without the dialog, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The self-closing message box (see timed_message.h). MessageBoxW runs its
 // own modal loop; a thread timer, dispatched by that loop, finds the box
 // among the thread's windows, counts down on its OK button and ends it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application object (see vexlan_app.h).
 #include "windows/shell/vexlan_app.h"
 

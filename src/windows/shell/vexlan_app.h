@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CVexlanApp: the application object of the windowed run. InitInstance
 // hands the job off (reads it into ItemList and deletes it) before any
 // window exists, then builds the frame and its view, enters Print Preview

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CVexlanView: the program's only view, a child window filling the frame.
 // It draws nothing on the screen by itself. On its first update it enters
 // Print Preview (CPrintPreview, on the default printer's page); a print

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8 to UTF-16 and mnemonics (see win_text.h).
 #include "windows/shell/win_text.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8 texts of the shell (the string table's and the named texts) as the
 // UTF-16 the wide Win32 calls take.
 #pragma once

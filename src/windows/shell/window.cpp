@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window base (see window.h).
 #include "windows/shell/window.h"
 

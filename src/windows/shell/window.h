@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CWindow: a Win32 window owned by a C++ object. The object registers its
 // window class once, creates the window, and gets its messages through the
 // virtual WindowProc; messages it leaves go to DefWindowProcW. The window is

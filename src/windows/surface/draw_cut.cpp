@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cutting a long line down to the part its alignment shows (draw_cut.h).
 #include "windows/surface/draw_cut.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The part of a long line of text handed to GDI. A single line shows at
 // most a few thousand characters on any page; a producer's line can hold
 // hundreds of megabytes, which GDI would measure whole. The part kept is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GdiDC's calls (see gdi_dc.h): each one GDI's own, with the renderer's
 // handles mapped to GDI objects and texts read in the core's code page.
 #include "windows/surface/gdi_dc.h"

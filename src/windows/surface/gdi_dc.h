@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GdiDC: the device-context surface on Windows, drawing with GDI itself on
 // a device context it does not own (a printer's, a window's, a memory DC
 // over a DIB section). The renderer's calls keep their Windows meanings:
