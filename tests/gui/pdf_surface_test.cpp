@@ -11,10 +11,13 @@
 #include "core/dib/stored_jpeg.h"
 #include "test_support.h"
 #include "linux/surface/page_painter.h"
+#include "linux/pdf/cairo_fonts.h"
 #include "linux/pdf/pdf_page.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -205,3 +208,35 @@ TEST(PdfSurface, RasterisedPdfMatchesThePainterSurface)
 }
 
 } // namespace
+
+// The glyph bounds a PDF's text is measured by come from the font file
+// unhinted: the box of the outline Qt gives without hinting, the right
+// way up and at the font's size, for Latin and CJK glyphs small and large;
+// a space has none.
+TEST(PdfSurface, DesignGlyphBoxIsTheUnhintedOutlinesBox)
+{
+    CCairoFonts fonts;
+    for (const char* family : {"Liberation Serif", "WenQuanYi Zen Hei", "AR PL UMing CN"}) {
+        const test::RunResult match = test::Run({"fc-match", "-f", "%{file}", family});
+        for (const double px : {9.0, 40.0, 300.0}) {
+            const QRawFont font(QString::fromStdString(match.out), px, QFont::PreferNoHinting);
+            ASSERT_TRUE(font.isValid()) << match.out;
+            for (const QString& text : {QStringLiteral("A"), QStringLiteral("g"), QStringLiteral("中"), QStringLiteral(" ")}) {
+                const QList<quint32> glyphs = font.glyphIndexesForString(text);
+                ASSERT_EQ(glyphs.size(), 1);
+                QRectF box;
+                ASSERT_TRUE(fonts.DesignBox(font, glyphs[0], box)) << family << " " << text.toStdString();
+                const QRectF outline = font.pathForGlyph(glyphs[0]).controlPointRect();
+                // Qt's outline is in 26.6 fixed point. AR PL's glyphs are
+                // put together by their hinting program, which FreeType runs
+                // for them even unhinted: their design box is within a
+                // hundredth of an em of that.
+                const double tolerance = std::strncmp(family, "AR PL", 5) == 0 ? px / 100 : 1.0 / 32;
+                EXPECT_NEAR(box.left(), outline.left(), tolerance) << family << " " << px << " " << text.toStdString();
+                EXPECT_NEAR(box.top(), outline.top(), tolerance) << family << " " << px << " " << text.toStdString();
+                EXPECT_NEAR(box.right(), outline.right(), tolerance) << family << " " << px << " " << text.toStdString();
+                EXPECT_NEAR(box.bottom(), outline.bottom(), tolerance) << family << " " << px << " " << text.toStdString();
+            }
+        }
+    }
+}

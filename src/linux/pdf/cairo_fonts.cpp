@@ -6,11 +6,13 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
 #include <QFont>
 
+#include <cmath>
 #include <mutex>
 
 namespace vexlan {
@@ -161,6 +163,33 @@ CCairoFonts::Face CCairoFonts::Find(const QRawFont& font)
     // maxp: version (4 bytes), then the glyph count (big-endian 16 bits).
     const unsigned glyphCount = maxp.size() >= 6 ? (unsigned(uint8_t(maxp[4])) << 8) | uint8_t(maxp[5]) : 0;
     return *m_byFont.insert(font, Face{result, glyphCount});
+}
+
+bool CCairoFonts::DesignBox(const QRawFont& font, quint32 glyph, QRectF& box)
+{
+    const Face face = Find(font);
+    const double size = font.pixelSize();
+    if (face.face == nullptr || glyph >= face.glyphCount || cairo_ft_font_face_get_synthesize(face.face) != 0 ||
+        !(size > 0) || !std::isfinite(size))
+        return false;
+    auto* ft = static_cast<FT_Face>(cairo_font_face_get_user_data(face.face, &kFreeTypeFaceKey));
+    if (ft == nullptr || ft->units_per_EM == 0)
+        return false;
+    std::lock_guard<std::mutex> guard(FreeTypeLock());
+    // Font units: no scaling, so no hinting and no size set on the face
+    // cairo shares.
+    if (FT_Load_Glyph(ft, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_TRANSFORM) != 0 ||
+        ft->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+        return false;
+    if (ft->glyph->outline.n_points <= 0) {
+        box = QRectF(); // no outline (a space)
+        return true;
+    }
+    FT_BBox cbox;
+    FT_Outline_Get_CBox(&ft->glyph->outline, &cbox);
+    const double scale = size / ft->units_per_EM;
+    box = QRectF(QPointF(cbox.xMin * scale, -cbox.yMax * scale), QPointF(cbox.xMax * scale, -cbox.yMin * scale));
+    return true;
 }
 
 } // namespace vexlan

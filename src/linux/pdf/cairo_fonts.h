@@ -17,6 +17,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QRawFont>
+#include <QRectF>
 #include <QString>
 
 namespace vexlan {
@@ -35,6 +36,11 @@ public:
     // A face that draws `font`'s glyph ids as Qt draws them. The face stays
     // valid while this object lives.
     Face Find(const QRawFont& font);
+    // The box of glyph `glyph`'s outline in `font`'s file, unhinted, in
+    // the font's pixels (y down from the baseline), as the PDF draws it:
+    // false when `font` has no face, the glyph is not in it or its face
+    // is synthesised (cairo's emboldening and slant widen the outline).
+    bool DesignBox(const QRawFont& font, quint32 glyph, QRectF& box);
 
 private:
     // A font file and what synthesis Qt applies, as found once.

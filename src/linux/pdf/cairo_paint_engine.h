@@ -59,6 +59,8 @@ public:
     void ExpectGlyphRun(const QGlyphRun& run, const QPointF& origin);
     bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY, bool invert);
     void ExpectNothing();
+    // The font faces the engine draws glyph runs in.
+    CCairoFonts& Fonts() { return m_fonts; }
 
     // True when an image could not be drawn for want of memory.
     bool Failed() const { return m_failed; }

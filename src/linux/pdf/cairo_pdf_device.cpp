@@ -159,6 +159,11 @@ bool CCairoPdfDevice::ExpectStoredJpeg(const void* bits, const QSize& pixels, bo
     return m_engine && m_engine->ExpectStoredJpeg(bits, pixels, mirrorX, mirrorY, invert);
 }
 
+bool CCairoPdfDevice::DesignGlyphBox(const QRawFont& font, quint32 glyph, QRectF& box)
+{
+    return m_engine && m_engine->Fonts().DesignBox(font, glyph, box);
+}
+
 void CCairoPdfDevice::ExpectNothing()
 {
     if (m_engine)

@@ -52,6 +52,7 @@ public:
     void ExpectGlyphRun(const QGlyphRun& run, const QPointF& origin) override;
     bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY, bool invert) override;
     void ExpectNothing() override;
+    bool DesignGlyphBox(const QRawFont& font, quint32 glyph, QRectF& box) override;
 
 protected:
     int metric(PaintDeviceMetric metric) const override;

@@ -65,7 +65,10 @@ CPainterDC::CPainterDC(QPainter& painter, double dpiX, double dpiY) : m_painter(
     m_toImage = t;
     // A PDF draws a line's glyph runs as they are: those of its measuring
     // are kept for drawing, which then lays the line out no second time.
-    m_textCache.SetKeepRuns(dynamic_cast<const CPdfSink*>(device) != nullptr);
+    auto* sink = dynamic_cast<CPdfSink*>(painter.device());
+    m_textCache.SetKeepRuns(sink != nullptr);
+    // Its glyphs' bounds are those of the unhinted outlines it draws.
+    m_textCache.SetGlyphBoxes(sink);
 }
 
 CPainterDC::CPainterDC(const QRect& pixels, double dpi) : m_dpiX(dpi > 0 ? dpi : 96), m_dpiY(m_dpiX), m_raster(true), m_device(pixels) {}

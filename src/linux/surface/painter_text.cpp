@@ -170,7 +170,17 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     const double px = mf.font.pixelSize();
     const bool cached = px * px * std::fabs(mf.scaleX * mf.scaleY) <= kCachedGlyphPx * kCachedGlyphPx;
     const double slack = cached ? 1.0 : 1.0 / 64;
-    QRectF ink = op.place.mapRect(measure.ink.translated(0, -measure.ascent)).adjusted(-slack, -slack, slack, slack);
+    const QRectF reach = DeviceBounds().adjusted(-kFarOutsidePx, -kFarOutsidePx, kFarOutsidePx, kFarOutsidePx);
+    op.farOff = !reach.contains(textBox);
+    // A glyph small in area but stretched long would go to Qt's glyph
+    // cache, where FreeType fails to render it and Qt then reads past the
+    // missing bitmap: such glyphs are filled as outlines.
+    op.outlines = op.farOff || CachedButStretched(px, op.place);
+    // Filled as Qt's outlines, which are hinted, glyphs may reach up to a
+    // pixel of their font past the unhinted bounds a PDF measures them by.
+    const double hinted = op.outlines && m_textCache.UnhintedBounds() && !measure.ink.isNull() ? 1.0 : 0.0;
+    QRectF ink = op.place.mapRect(measure.ink.translated(0, -measure.ascent).adjusted(-hinted, -hinted, hinted, hinted))
+                     .adjusted(-slack, -slack, slack, slack);
     if (m_opaqueText && !(format & DT_PREFIXONLY))
         op.fill = textBox.intersected(visible.adjusted(-2, -2, 2, 2));
     if (!(format & DT_NOCLIP)) {
@@ -185,12 +195,6 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     if (!ink.intersects(visible))
         return cellUnits;
 
-    const QRectF reach = DeviceBounds().adjusted(-kFarOutsidePx, -kFarOutsidePx, kFarOutsidePx, kFarOutsidePx);
-    op.farOff = !reach.contains(textBox);
-    // A glyph small in area but stretched long would go to Qt's glyph
-    // cache, where FreeType fails to render it and Qt then reads past the
-    // missing bitmap: such glyphs are filled as outlines.
-    op.outlines = op.farOff || CachedButStretched(px, op.place);
     op.visible = visible;
     op.text = std::move(prefixed.text);
     op.underlined = std::move(prefixed.underlined);

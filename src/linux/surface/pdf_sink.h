@@ -10,9 +10,11 @@
 #pragma once
 
 #include <QPointF>
+#include <QRectF>
 #include <QSize>
 
 class QGlyphRun;
+class QRawFont;
 
 namespace vexlan {
 
@@ -34,6 +36,13 @@ public:
     // is expected.
     virtual bool ExpectStoredJpeg(const void* bits, const QSize& pixels, bool mirrorX, bool mirrorY,
                                   bool invert) = 0;
+
+    // The bounds of `glyph`'s outline as this device draws it (from the
+    // font file, unhinted), in `font`'s pixels, y down from the baseline:
+    // true with `box` set, false when this device does not know the glyph
+    // (no font file, synthesised bold or slant), and the caller takes the
+    // bounds of Qt's outline. Cheaper than an outline: nothing is hinted.
+    virtual bool DesignGlyphBox(const QRawFont& font, quint32 glyph, QRectF& box) = 0;
 
     // Forgets what is expected and not drawn.
     virtual void ExpectNothing() = 0;

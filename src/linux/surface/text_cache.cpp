@@ -59,8 +59,12 @@ QRectF CTextCache::GlyphBounds(const QRawFont& font, quint32 glyph)
     // logical box, and the font's glyph metrics are rounded outward to
     // whole pixels. Windows fonts keep every outline within their Windows
     // ascent and descent, so a glyph seldom reaches out of its cell.
-    return Cached(m_glyphBounds, GlyphKey{font, glyph}, kMaxMeasures,
-                  [&] { return GlyphPath(font, glyph).boundingRect(); });
+    return Cached(m_glyphBounds, GlyphKey{font, glyph}, kMaxMeasures, [&] {
+        QRectF box;
+        if (m_boxes != nullptr && m_boxes->DesignGlyphBox(font, glyph, box))
+            return box;
+        return GlyphPath(font, glyph).boundingRect();
+    });
 }
 
 const QPainterPath& CTextCache::GlyphPath(const QRawFont& font, quint32 glyph)

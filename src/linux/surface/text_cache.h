@@ -8,6 +8,7 @@
 
 #include "core/render/cdc.h"
 #include "linux/surface/font_mapper.h"
+#include "linux/surface/pdf_sink.h"
 
 #include <QByteArray>
 #include <QGlyphRun>
@@ -37,6 +38,13 @@ public:
     // Whether measured lines keep their glyph runs, for a surface that
     // draws the runs as they are (a PDF's). Set before the first Measure.
     void SetKeepRuns(bool keep) { m_keepRuns = keep; }
+    // A PDF device whose own glyph boxes (unhinted, as it draws them) are
+    // the glyph bounds where it knows them; null: Qt's outlines. Set
+    // before the first Measure.
+    void SetGlyphBoxes(CPdfSink* sink) { m_boxes = sink; }
+    // Whether glyph bounds may come from the PDF device's unhinted boxes:
+    // text drawn as Qt's (hinted) outlines may reach a little beyond them.
+    bool UnhintedBounds() const { return m_boxes != nullptr; }
 
     // `request` realised under mapping mode `mapMode` for a device of
     // `pxPerUnitX` x `pxPerUnitY` pixels per unit and `dpiY` (CFontMapper::Map).
@@ -74,6 +82,7 @@ private:
     };
 
     bool m_keepRuns = false;
+    CPdfSink* m_boxes = nullptr;
     qsizetype m_runGlyphs = 0;  // glyphs of the runs kept in m_measures
     QHash<QByteArray, MappedFont> m_mapped; // by request and mapping mode
     QHash<MeasureKey, TextMeasure> m_measures;
