@@ -29,7 +29,7 @@ constexpr std::size_t kMaxJsonBytes = std::size_t(256) << 20;
 
 enum : int { kLossyOption = kFirstOwnOption };
 
-constexpr OptionSpec kBuildOptions[] = {{"lossy", 0, false, kLossyOption}};
+constexpr OptionDef kBuildOptions[] = {{"lossy", 0, false, kLossyOption}};
 
 constexpr char kBuildUsage[] =
     "usage: vexlan-job build JOB.json -o FILE.set [--lossy]\n"

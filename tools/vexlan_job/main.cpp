@@ -43,10 +43,10 @@ int main(int argc, char** argv)
     if (cmd.size() > 1 && cmd[0] == '-') {
         // Options before any command: --help and --version alone.
         enum { kHelp, kVersion };
-        constexpr OptionSpec specs[] = {{"help", 'h', false, kHelp}, {"version", 0, false, kVersion}};
+        constexpr OptionDef defs[] = {{"help", 'h', false, kHelp}, {"version", 0, false, kVersion}};
         ParsedArgs parsed;
         std::string error;
-        if (!ParseOptions({cmd}, specs, parsed, error)) {
+        if (!ParseOptions({cmd}, defs, parsed, error)) {
             WriteConsoleLine("vexlan-job: " + error + kTryHelp);
             return 2;
         }

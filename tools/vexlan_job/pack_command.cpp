@@ -20,7 +20,7 @@ namespace {
 
 enum : int { kSeedOption = kFirstOwnOption };
 
-constexpr OptionSpec kPackOptions[] = {{"seed", 0, true, kSeedOption}};
+constexpr OptionDef kPackOptions[] = {{"seed", 0, true, kSeedOption}};
 
 constexpr char kPackUsage[] =
     "usage: vexlan-job pack IN -o OUT [--seed N]\n"

@@ -14,19 +14,19 @@
 
 namespace vexlan::tool {
 
-bool ParseCommandArgs(const char* cmd, const std::vector<std::string>& args, std::span<const OptionSpec> own,
+bool ParseCommandArgs(const char* cmd, const std::vector<std::string>& args, std::span<const OptionDef> own,
                       CommandArgs& out)
 {
-    std::vector<OptionSpec> specs = {
+    std::vector<OptionDef> defs = {
         {"output", 'o', true, kOutputOption},
         {"help", 'h', false, kHelpOption},
         {"version", 0, false, kVersionOption},
     };
-    specs.insert(specs.end(), own.begin(), own.end());
+    defs.insert(defs.end(), own.begin(), own.end());
     ParsedArgs parsed;
     std::string error;
     const std::string tryHelp = " (try 'vexlan-job " + std::string(cmd) + " --help')";
-    if (!ParseOptions(args, specs, parsed, error)) {
+    if (!ParseOptions(args, defs, parsed, error)) {
         Fail(cmd, 2, error + tryHelp);
         return false;
     }

@@ -30,7 +30,7 @@ enum : int { kOutputOption = 1, kHelpOption, kVersionOption, kFirstOwnOption };
 // -h/--help and --version. On bad usage writes one line
 // ("vexlan-job CMD: ... (try 'vexlan-job CMD --help')") and returns false.
 // IN and -o OUT are required unless --help or --version is given.
-bool ParseCommandArgs(const char* cmd, const std::vector<std::string>& args, std::span<const OptionSpec> own,
+bool ParseCommandArgs(const char* cmd, const std::vector<std::string>& args, std::span<const OptionDef> own,
                       CommandArgs& out);
 
 // Writes `text` on standard output for --help and --version: 0, or 1 after

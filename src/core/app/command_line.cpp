@@ -18,7 +18,7 @@ enum OptionId {
     kDumpItems, kTrace, kStrict, kHelp, kVersion,
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionDef kOptions[] = {
     {"job", 0, true, kJob},
     {"keep-job", 0, false, kKeepJob},
     {"print", 0, false, kPrint},
@@ -38,7 +38,7 @@ constexpr OptionSpec kOptions[] = {
 
 bool TakesValue(int id)
 {
-    for (const OptionSpec& s : kOptions)
+    for (const OptionDef& s : kOptions)
         if (s.id == id)
             return s.takesValue;
     return false;

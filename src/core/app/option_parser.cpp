@@ -17,21 +17,21 @@ namespace {
 // Values of the long options that have no short name: above any char.
 constexpr int kLongOnlyBase = 256;
 
-int ValueOf(const OptionSpec& spec, std::size_t index)
+int ValueOf(const OptionDef& def, std::size_t index)
 {
-    return spec.shortName != 0 ? static_cast<unsigned char>(spec.shortName) : kLongOnlyBase + int(index);
+    return def.shortName != 0 ? static_cast<unsigned char>(def.shortName) : kLongOnlyBase + int(index);
 }
 
 // The line for a long option getopt_long refused: `arg` is the whole
 // argument ("--name" or "--name=value").
-std::string LongOptionError(const std::string& arg, std::span<const OptionSpec> specs)
+std::string LongOptionError(const std::string& arg, std::span<const OptionDef> defs)
 {
     const std::size_t eq = arg.find('=');
     const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-    const OptionSpec* match = nullptr;
+    const OptionDef* match = nullptr;
     std::string candidates;
     int matches = 0;
-    for (const OptionSpec& s : specs) {
+    for (const OptionDef& s : defs) {
         if (name == s.longName) {
             match = &s;
             matches = 1;
@@ -55,10 +55,10 @@ std::string LongOptionError(const std::string& arg, std::span<const OptionSpec> 
     return "unknown option '" + arg + "'";
 }
 
-std::string ShortOptionError(int c, std::span<const OptionSpec> specs)
+std::string ShortOptionError(int c, std::span<const OptionDef> defs)
 {
     const std::string spelled = c > 0 && c < 256 ? std::string("-") + char(c) : std::string("-?");
-    for (const OptionSpec& s : specs)
+    for (const OptionDef& s : defs)
         if (s.shortName != 0 && static_cast<unsigned char>(s.shortName) == c && s.takesValue)
             return "option '" + spelled + "' needs a value";
     return "unknown option '" + spelled + "'";
@@ -66,7 +66,7 @@ std::string ShortOptionError(int c, std::span<const OptionSpec> specs)
 
 } // namespace
 
-bool ParseOptions(const std::vector<std::string>& args, std::span<const OptionSpec> specs, ParsedArgs& out,
+bool ParseOptions(const std::vector<std::string>& args, std::span<const OptionDef> defs, ParsedArgs& out,
                   std::string& error)
 {
     out = ParsedArgs();
@@ -86,8 +86,8 @@ bool ParseOptions(const std::vector<std::string>& args, std::span<const OptionSp
     // POSIXLY_CORRECT says; ':': a missing value is reported, not printed.
     std::string shortOptions = "-:";
     std::vector<option> longOptions;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const OptionSpec& s = specs[i];
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        const OptionDef& s = defs[i];
         if (s.shortName != 0) {
             shortOptions += s.shortName;
             if (s.takesValue)
@@ -114,20 +114,20 @@ bool ParseOptions(const std::vector<std::string>& args, std::span<const OptionSp
         }
         if (c == '?' || c == ':') {
             const std::string arg = at < argc ? storage[std::size_t(at)] : std::string();
-            error = arg.rfind("--", 0) == 0 && arg.size() > 2 ? LongOptionError(arg, specs)
-                                                              : ShortOptionError(optopt, specs);
+            error = arg.rfind("--", 0) == 0 && arg.size() > 2 ? LongOptionError(arg, defs)
+                                                              : ShortOptionError(optopt, defs);
             return false;
         }
-        for (std::size_t i = 0; i < specs.size(); ++i) {
-            if (ValueOf(specs[i], i) != c)
+        for (std::size_t i = 0; i < defs.size(); ++i) {
+            if (ValueOf(defs[i], i) != c)
                 continue;
             ParsedOption o;
-            o.id = specs[i].id;
-            if (specs[i].takesValue && optarg != nullptr)
+            o.id = defs[i].id;
+            if (defs[i].takesValue && optarg != nullptr)
                 o.value = optarg;
             const std::string arg = at < argc ? storage[std::size_t(at)] : std::string();
-            o.spelled = arg.rfind("--", 0) == 0 ? "--" + std::string(specs[i].longName)
-                                                : std::string("-") + specs[i].shortName;
+            o.spelled = arg.rfind("--", 0) == 0 ? "--" + std::string(defs[i].longName)
+                                                : std::string("-") + defs[i].shortName;
             out.options.push_back(std::move(o));
             break;
         }

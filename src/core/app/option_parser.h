@@ -14,7 +14,7 @@
 
 namespace vexlan {
 
-struct OptionSpec {
+struct OptionDef {
     const char* longName;  // without "--"
     char shortName;        // 0: none
     bool takesValue;
@@ -33,11 +33,11 @@ struct ParsedArgs {
 };
 
 // Parses `args` (the arguments after the program or subcommand name)
-// against `specs`. Returns false with a one-line `error` for an unknown or
+// against `defs`. Returns false with a one-line `error` for an unknown or
 // ambiguous option, an option without its value, or a value given to an
 // option that takes none ("--trace=1"). A value may be empty ("--title=");
 // the caller judges values. Not thread-safe (getopt_long's state is global).
-bool ParseOptions(const std::vector<std::string>& args, std::span<const OptionSpec> specs, ParsedArgs& out,
+bool ParseOptions(const std::vector<std::string>& args, std::span<const OptionDef> defs, ParsedArgs& out,
                   std::string& error);
 
 // "unexpected operand 'x'": the error for an operand a command does not take.
