@@ -31,7 +31,13 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "gui_xvfb: FAIL: $*" >&2; [ -f "$work/app.err" ] && tail -5 "$work/app.err" >&2; exit 1; }
+fail() {
+  echo "gui_xvfb: FAIL: $*" >&2
+  [ -f "$work/app.err" ] && tail -5 "$work/app.err" >&2
+  # The windows there were, for a window that was not found.
+  xwininfo -root -tree 2>/dev/null | grep -E '^ +0x' | head -12 >&2 || true
+  exit 1
+}
 
 # A virtual screen on a free display number, and a window manager on it.
 W=1280 H=800
@@ -121,7 +127,7 @@ make_job
 "$work/app/prn" 2>"$work/app.err" &
 app=$!
 pids+=($app)
-wid=$(wait_window "^打印输出$") || fail "no main window (no window manager)"
+wid=$(wait_window "^打印输出$" 300) || fail "no main window (no window manager)"
 sleep 0.3
 read -r wx wy ww wh < <(xwininfo -id "$wid" | awk '/Absolute upper-left [XY]:/ {p = p $4 " "}
   /^ *(Width|Height):/ {s = s $2 " "} END {print p s}')
