@@ -10,7 +10,7 @@
 #include "core/app/job_warnings.h"
 #include "linux/shell/qt_startup.h"
 #include "core/job/image_loader.h"
-#include "core/job/item_json.h"
+#include "core/app/shared_outputs.h"
 #include "core/job/page_item.h"
 #include "core/text/codepage.h"
 #include "core/text/console_text.h"
@@ -41,11 +41,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& cl)
     PrintJobWarnings(warnings);
     int status = 0;
     if (cl.dumpItems) {
-        std::fputs(ItemListToJson(ItemList).c_str(), stdout);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            WriteConsoleLine("vexlan: cannot write the item list to standard output");
-            status = 1;
-        }
+        status = RunDumpItems(ItemList);
     } else {
         // Fonts and painting need a Qt application; no window is shown, so
         // the offscreen platform always serves: an inherited xcb or wayland

@@ -9,6 +9,7 @@
 #include "core/app/command_ids.h"
 #include "core/app/job_handoff.h"
 #include "core/app/job_warnings.h"
+#include "core/app/shared_outputs.h"
 #include "linux/shell/main_frame.h"
 #include "linux/shell/vexlan_doc.h"
 #include "core/job/page_item.h"
@@ -134,14 +135,8 @@ int CVexlanApp::PrintDirect()
     // A page without items would come out as a blank sheet: refused, with
     // why (the job's own warnings, printed above, say more). The preview
     // still shows an empty page; the user sees it there.
-    if (ItemList.GetSize() == 0) {
-        const std::string where = m_jobPath == kStandardInputJob ? "on standard input" : QuotedPath(m_jobPath);
-        const std::string why = m_jobPath.empty() ? std::string("no job file named")
-                                : m_bJobRead      ? "the job " + where + " holds no items"
-                                                  : "no job file could be read at " + QuotedPath(m_jobPath);
-        WriteConsoleLine("vexlan: the page is empty (" + why + "); nothing was sent to the printer");
+    if (RefuseEmptyPage(ItemList, m_jobPath, m_bJobRead))
         return 1;
-    }
     DirectPrint job;
     job.printer = QString::fromStdString(m_cl.printer);
     job.copies = m_cl.copies;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The window-less outputs of the command line on Windows: --png, --pdf and
-// --print (--trace is every platform's: core/app/trace_output.h). Each
+// --print (--trace is every platform's: core/app/shared_outputs.h). Each
 // renders the loaded item list once and returns the process exit status
 // (0 success, 1 output not produced, with one line on stderr), as on Linux.
 // A PNG or PDF for standard output ("-") is made whole in a temporary file
@@ -8,7 +8,7 @@
 #pragma once
 
 #include "core/app/command_line.h"
-#include "core/app/trace_output.h"
+#include "core/app/shared_outputs.h"
 #include "core/job/page_item.h"
 
 #include <string>

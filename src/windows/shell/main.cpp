@@ -6,7 +6,7 @@
 #include "core/app/program_start.h"
 #include "core/app/job_handoff.h"
 #include "core/app/job_warnings.h"
-#include "core/job/item_json.h"
+#include "core/app/shared_outputs.h"
 #include "core/job/load_diagnostics.h"
 #include "core/job/page_item.h"
 #include "core/text/codepage.h"
@@ -26,13 +26,8 @@ namespace {
 // A page without items would come out as a blank sheet: refused, with why.
 int PrintDirect(const CommandLine& cl, const std::string& jobPath, bool jobRead)
 {
-    if (ItemList.GetSize() == 0) {
-        const std::string why = jobPath.empty() ? std::string("no job file named")
-                                : jobRead       ? "the job " + QuotedPath(jobPath) + " holds no items"
-                                                : "no job file could be read at " + QuotedPath(jobPath);
-        WriteConsoleLine("vexlan: the page is empty (" + why + "); nothing was sent to the printer");
+    if (RefuseEmptyPage(ItemList, jobPath, jobRead))
         return 1;
-    }
     return RunPrint(ItemList, cl);
 }
 
@@ -48,11 +43,7 @@ int RunWithoutWindow(const CommandLine& cl)
     PrintJobWarnings(warnings);
     int status = 0;
     if (cl.dumpItems) {
-        std::fputs(ItemListToJson(ItemList).c_str(), stdout);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            WriteConsoleLine("vexlan: cannot write the item list to standard output");
-            status = 1;
-        }
+        status = RunDumpItems(ItemList);
     } else if (cl.trace) {
         status = RunTrace(ItemList);
     } else if (!cl.pdfFile.empty()) {
