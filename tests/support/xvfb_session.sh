@@ -25,9 +25,12 @@ xvfb_require() {
   done
 }
 
+# -noreset: the server stays up when its last client leaves (the window
+# manager killed before a start without one), instead of resetting and
+# refusing the next connection for a moment.
 xvfb_start() {
   local dir=$1 size=${2:-1280x800} _
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.err" &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/xvfb.err" &
   xvfb_pids+=($!)
   for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
   [ -s "$dir/display" ] || return 1
