@@ -25,8 +25,8 @@
 #   --strict          exit status 1 when a goal fails
 #   --keep            keep the pages, JPEGs and PDFs (the path goes to stderr)
 # needs: python3, cjpeg, djpeg and jpegtran (libjpeg-turbo-progs), pdfimages
-# (poppler-utils), /usr/bin/time; chromium is optional. Takes about a minute
-# to make the JPEGs plus 20 to 40 s a round.
+# (poppler-utils), /usr/bin/time; chromium is optional (`scripts/setup --bench`
+# installs it). Takes about a minute to make the JPEGs plus 20 to 40 s a round.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
