@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Submitting a PDF to a CUPS queue (see cups_submit.h): Create-Job, then
-// Send-Document with the file's bytes, each answer checked. The connection
-// is our own, with a time limit on every wait, so that a scheduler that
-// stops answering ends the run with an error instead of holding it.
+// Send-Document with the PDF's bytes as they are made, each answer
+// checked. The connection is our own, with a time limit on every wait, so
+// that a scheduler that stops answering ends the run with an error instead
+// of holding it.
 #include "linux/print/cups_submit.h"
 
 #include "linux/print/cups_scheduler.h"
 
 #include <cups/cups.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vexlan {
 
@@ -20,6 +17,10 @@ namespace {
 
 constexpr int kConnectTimeoutMs = 30000;
 constexpr double kReplyTimeoutS = 60.0;
+// Bytes gathered before they go to libcups: the PDF comes in many small
+// pieces, and each write to the scheduler is a chunk of its own and a look
+// for an early answer.
+constexpr std::size_t kSendBytes = 1 << 16;
 
 void SetOption(CupsOptionList& list, const std::string& name, const std::string& value)
 {
@@ -126,28 +127,6 @@ void Refusal(http_t* http, const std::string& name, const std::string& cupsReaso
     }
 }
 
-// An open connection and a file descriptor, released on every path.
-struct Resources {
-    http_t* http = nullptr;
-    int fd = -1;
-    ~Resources()
-    {
-        if (http != nullptr)
-            httpClose(http);
-        if (fd >= 0)
-            ::close(fd);
-    }
-    // Cancels a job whose document did not arrive whole, on a new
-    // connection: the old one may be in the middle of a request.
-    void CancelJob(const std::string& name, int jobId)
-    {
-        httpClose(http);
-        http = Connect();
-        if (http != nullptr)
-            cupsCancelJob2(http, name.c_str(), jobId, 0);
-    }
-};
-
 } // namespace
 
 CupsOptionList CupsOptionPairs(const CupsJobOptions& options)
@@ -169,76 +148,147 @@ CupsOptionList CupsOptionPairs(const CupsJobOptions& options)
     return list;
 }
 
-bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
-                      const CupsJobOptions& options, SubmitFailure& failure)
+struct CCupsPdfJob::Connection {
+    http_t* http = nullptr;
+};
+
+CCupsPdfJob::CCupsPdfJob() : m_conn(new Connection) {}
+
+CCupsPdfJob::~CCupsPdfJob()
 {
+    Cancel();
+    delete m_conn;
+}
+
+void CCupsPdfJob::Close()
+{
+    if (m_conn->http != nullptr)
+        httpClose(m_conn->http);
+    m_conn->http = nullptr;
+}
+
+void CCupsPdfJob::Cancel()
+{
+    if (m_jobId <= 0) {
+        Close();
+        return;
+    }
+    // On a new connection: the old one may be in the middle of a request.
+    Close();
+    m_conn->http = Connect();
+    if (m_conn->http != nullptr)
+        cupsCancelJob2(m_conn->http, m_name.c_str(), m_jobId, 0);
+    m_jobId = 0;
+}
+
+bool CCupsPdfJob::Start(const std::string& queue, const CupsJobOptions& options, SubmitFailure& failure)
+{
+    Cancel();
+    m_pending.clear();
+    m_reason.clear();
     // A queue's instance ("name/instance") only selects saved defaults on
     // this machine; the scheduler knows the queue by its name.
-    const std::string name = queue.substr(0, queue.find('/'));
+    m_name = queue.substr(0, queue.find('/'));
+    m_failedLine = "printing on \"" + queue + "\" failed: ";
     failure = SubmitFailure();
-    failure.line = "printing on \"" + queue + "\" failed: ";
-    Resources res;
-    res.fd = ::open(pdfPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (res.fd < 0) {
-        failure.reason = std::string("cannot read the spooled page: ") + std::strerror(errno);
-        failure.line += failure.reason;
-        return false;
-    }
+    failure.line = m_failedLine;
 
     cupsSetPasswordCB2(NoPassword, nullptr);
     SchedulerContact contact;
-    res.http = ConnectToScheduler(contact, kConnectTimeoutMs);
-    if (res.http == nullptr) {
+    http_t* http = m_conn->http = ConnectToScheduler(contact, kConnectTimeoutMs);
+    if (http == nullptr) {
         failure.kind = SubmitFailure::Unreachable;
         failure.reason = contact.reason;
         failure.line += contact.problem;
         return false;
     }
-    httpSetTimeout(res.http, kReplyTimeoutS, nullptr, nullptr);
+    httpSetTimeout(http, kReplyTimeoutS, nullptr, nullptr);
 
     cups_option_t* cupsOptions = nullptr;
     int count = 0;
     for (const auto& [option, value] : CupsOptionPairs(options))
         count = cupsAddOption(option.c_str(), value.c_str(), count, &cupsOptions);
-    const int jobId = cupsCreateJob(res.http, name.c_str(), options.title.c_str(), count, cupsOptions);
+    const int jobId = cupsCreateJob(http, m_name.c_str(), options.title.c_str(), count, cupsOptions);
     cupsFreeOptions(count, cupsOptions);
     if (jobId <= 0) {
         // Asked on the same connection only when the scheduler answered.
         const std::string reason = LastCupsError();
-        if (httpGetStatus(res.http) == HTTP_STATUS_OK) {
-            Refusal(res.http, name, reason, failure);
+        if (httpGetStatus(http) == HTTP_STATUS_OK) {
+            Refusal(http, m_name, reason, failure);
         } else {
             failure.kind = SubmitFailure::Refused;
             failure.reason = reason;
             failure.line += reason;
         }
+        Close();
         return false;
     }
-
-    std::string reason;
-    http_status_t status =
-        cupsStartDocument(res.http, name.c_str(), jobId, options.title.c_str(), CUPS_FORMAT_PDF, 1);
-    char buffer[64 * 1024];
-    while (status == HTTP_STATUS_CONTINUE) {
-        const ssize_t n = ::read(res.fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            reason = std::string("cannot read the spooled page: ") + std::strerror(errno);
-        if (n <= 0)
-            break;
-        status = cupsWriteRequestData(res.http, buffer, static_cast<size_t>(n));
+    m_jobId = jobId;
+    if (cupsStartDocument(http, m_name.c_str(), jobId, options.title.c_str(), CUPS_FORMAT_PDF, 1) !=
+        HTTP_STATUS_CONTINUE) {
+        const std::string reason = LastCupsError();
+        Cancel();
+        Refusal(m_conn->http, m_name, reason, failure);
+        Close();
+        return false;
     }
-    if (status != HTTP_STATUS_CONTINUE)
-        reason = LastCupsError();
-    else if (reason.empty() && !IppSucceeded(cupsFinishDocument(res.http, name.c_str())))
-        reason = LastCupsError();
-    if (!reason.empty()) {
-        res.CancelJob(name, jobId);
-        Refusal(res.http, name, reason, failure);
+    m_pending.reserve(kSendBytes);
+    return true;
+}
+
+bool CCupsPdfJob::Flush()
+{
+    if (!m_reason.empty() || m_conn->http == nullptr || m_jobId <= 0) {
+        if (m_reason.empty())
+            m_reason = "the job was not started";
+        return false;
+    }
+    if (!m_pending.empty() &&
+        cupsWriteRequestData(m_conn->http, m_pending.data(), m_pending.size()) != HTTP_STATUS_CONTINUE) {
+        m_reason = LastCupsError();
+        return false;
+    }
+    m_pending.clear();
+    return true;
+}
+
+bool CCupsPdfJob::Write(const char* data, std::size_t length)
+{
+    if (!m_reason.empty())
+        return false;
+    if (m_pending.size() + length <= kSendBytes) {
+        m_pending.append(data, length);
+        return true;
+    }
+    if (!Flush())
+        return false;
+    if (length < kSendBytes) {
+        m_pending.append(data, length);
+        return true;
+    }
+    if (cupsWriteRequestData(m_conn->http, data, length) != HTTP_STATUS_CONTINUE) {
+        m_reason = LastCupsError();
         return false;
     }
     return true;
+}
+
+bool CCupsPdfJob::Finish(SubmitFailure& failure)
+{
+    if (Flush() && !IppSucceeded(cupsFinishDocument(m_conn->http, m_name.c_str())))
+        m_reason = LastCupsError();
+    if (m_reason.empty()) {
+        m_jobId = 0; // the scheduler has it
+        Close();
+        return true;
+    }
+    const std::string reason = m_reason;
+    Cancel();
+    failure = SubmitFailure();
+    failure.line = m_failedLine;
+    Refusal(m_conn->http, m_name, reason, failure);
+    Close();
+    return false;
 }
 
 } // namespace vexlan
