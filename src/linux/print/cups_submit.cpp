@@ -62,9 +62,8 @@ bool IppSucceeded(ipp_status_t status)
     return status <= IPP_STATUS_OK_CONFLICTING;
 }
 
-http_t* Connect()
+http_t* Connect(SchedulerContact& contact)
 {
-    SchedulerContact contact;
     http_t* http = ConnectToScheduler(contact, kConnectTimeoutMs);
     if (http != nullptr)
         httpSetTimeout(http, kReplyTimeoutS, nullptr, nullptr);
@@ -167,18 +166,27 @@ void CCupsPdfJob::Close()
     m_conn->http = nullptr;
 }
 
-void CCupsPdfJob::Cancel()
+bool CCupsPdfJob::Cancel()
 {
-    if (m_jobId <= 0) {
-        Close();
-        return;
-    }
-    // On a new connection: the old one may be in the middle of a request.
+    // On a new connection: the old one may be in the middle of a request,
+    // which closing it abandons (the scheduler drops a document that did
+    // not arrive whole).
     Close();
-    m_conn->http = Connect();
-    if (m_conn->http != nullptr)
-        cupsCancelJob2(m_conn->http, m_name.c_str(), m_jobId, 0);
+    if (m_jobId <= 0)
+        return true;
+    const int jobId = m_jobId;
     m_jobId = 0;
+    SchedulerContact contact;
+    m_conn->http = Connect(contact);
+    std::string why;
+    if (m_conn->http == nullptr)
+        why = contact.problem;
+    else if (!IppSucceeded(cupsCancelJob2(m_conn->http, m_name.c_str(), jobId, 0)))
+        why = LastCupsError();
+    else
+        return true;
+    m_cancelNote = "; job " + m_name + "-" + std::to_string(jobId) + " could not be cancelled (" + why + ")";
+    return false;
 }
 
 bool CCupsPdfJob::Start(const std::string& queue, const CupsJobOptions& options, SubmitFailure& failure)
@@ -186,6 +194,7 @@ bool CCupsPdfJob::Start(const std::string& queue, const CupsJobOptions& options,
     Cancel();
     m_pending.clear();
     m_reason.clear();
+    m_cancelNote.clear();
     // A queue's instance ("name/instance") only selects saved defaults on
     // this machine; the scheduler knows the queue by its name.
     m_name = queue.substr(0, queue.find('/'));
@@ -229,6 +238,7 @@ bool CCupsPdfJob::Start(const std::string& queue, const CupsJobOptions& options,
         const std::string reason = LastCupsError();
         Cancel();
         Refusal(m_conn->http, m_name, reason, failure);
+        failure.line += m_cancelNote;
         Close();
         return false;
     }
@@ -287,6 +297,7 @@ bool CCupsPdfJob::Finish(SubmitFailure& failure)
     failure = SubmitFailure();
     failure.line = m_failedLine;
     Refusal(m_conn->http, m_name, reason, failure);
+    failure.line += m_cancelNote;
     Close();
     return false;
 }

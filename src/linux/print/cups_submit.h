@@ -71,11 +71,18 @@ public:
     // Whether a write has failed (the scheduler stopped taking the bytes).
     bool WriteFailed() const { return !m_reason.empty(); }
     // Ends the document and waits for the scheduler's answer. False with
-    // `failure` set (the job cancelled) when any write failed or the
-    // scheduler did not accept the document.
+    // `failure` set (the job cancelled; a cancellation the scheduler did not
+    // confirm is named at the end of `failure.line`) when any write failed
+    // or the scheduler did not accept the document. The document is ended
+    // only when every byte was taken: call it only for a PDF known whole.
     bool Finish(SubmitFailure& failure);
-    // Cancels a started job (the page could not be made).
-    void Cancel();
+    // Abandons the document and cancels a started job (the page could not
+    // be made). False when the scheduler did not confirm the cancellation:
+    // CancelNote() then says so.
+    bool Cancel();
+    // "; job NAME-ID could not be cancelled (why)" after a cancellation the
+    // scheduler did not confirm, for the end of the error line; else empty.
+    const std::string& CancelNote() const { return m_cancelNote; }
 
 private:
     bool Flush();
@@ -88,6 +95,7 @@ private:
     int m_jobId = 0;
     std::string m_pending;  // bytes not yet handed to libcups
     std::string m_reason;   // the first failed write's reason
+    std::string m_cancelNote;
 };
 
 } // namespace vexlan

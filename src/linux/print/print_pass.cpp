@@ -84,7 +84,7 @@ bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawP
     CCupsPdfJob job;
     const auto refused = [&] {
         failure.line = QString::fromStdString(submit.line);
-        failure.text = FailureText(queue, submit);
+        failure.text = FailureText(queue, submit) + QString::fromStdString(job.CancelNote());
         return false;
     };
     if (!job.Start(queue.toStdString(), options, submit))
@@ -100,7 +100,8 @@ bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawP
         return job.Finish(submit) || refused();
     if (!made) {
         job.Cancel();
-        failure.line = QStringLiteral("printing on \"%1\" failed: %2").arg(queue, reason);
+        failure.line = QStringLiteral("printing on \"%1\" failed: %2%3")
+                           .arg(queue, reason, QString::fromStdString(job.CancelNote()));
         failure.text = failure.line;
         return false;
     }
