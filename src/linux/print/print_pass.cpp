@@ -108,32 +108,47 @@ bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawP
     return job.Finish(submit) || refused();
 }
 
-bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error)
+CDirectPrinter::CDirectPrinter(const DirectPrint& job) : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = *m_printer;
     const PrinterChoice choice = SelectPrinter(printer, job.printer, false);
     if (choice.kind == PrinterChoice::None) {
-        error = choice.error;
-        return false;
+        m_error = choice.error;
+        return;
     }
     UseDefaultPage(printer);
-    const CupsOptionList lpOptions = ParseLpOptions(job.options);
+    m_options = ParseLpOptions(job.options);
     // The page is laid out on the paper the options ask for, as the queue
     // will print it; the scheduler judges whether the queue has it.
-    if (const std::optional<QPageSize> paper = PaperOfOptions(lpOptions)) {
+    if (const std::optional<QPageSize> paper = PaperOfOptions(m_options)) {
         if (!printer.setPageSize(*paper) || !UsePrintableArea(printer)) {
-            error = QStringLiteral("printing on \"%1\" failed: the paper \"%2\" cannot be laid out")
-                        .arg(printer.printerName(), paper->name());
-            return false;
+            m_error = QStringLiteral("printing on \"%1\" failed: the paper \"%2\" cannot be laid out")
+                          .arg(printer.printerName(), paper->name());
+            return;
         }
     }
     printer.setDocName(job.title.isEmpty() ? QGuiApplication::applicationDisplayName() : job.title);
     printer.setCopyCount(job.copies);
+}
+
+CDirectPrinter::~CDirectPrinter() = default;
+
+bool CDirectPrinter::Print(const CPageItemArray& items, QString& error)
+{
+    if (!m_error.isEmpty()) {
+        error = m_error;
+        return false;
+    }
     PrintFailure failure;
-    if (PrintOnePage(printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure, lpOptions))
+    if (PrintOnePage(*m_printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure, m_options))
         return true;
     error = failure.line;
     return false;
+}
+
+bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error)
+{
+    return CDirectPrinter(job).Print(items, error);
 }
 
 } // namespace vexlan

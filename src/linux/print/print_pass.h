@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,5 +50,25 @@ struct DirectPrint {
 // queue does not exist, when no queue is installed, or when the job cannot
 // be started.
 bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error);
+
+// PrintPageDirect in two steps, so that the printer is chosen and its page
+// laid out (the scheduler asked, its PPD read) while the job is still being
+// read: the constructor does that much and sends nothing; Print() then
+// prints the page, or fails with the set-up's error. Like every QPrinter,
+// used on one thread only.
+class CDirectPrinter {
+public:
+    explicit CDirectPrinter(const DirectPrint& job);
+    ~CDirectPrinter();
+    CDirectPrinter(const CDirectPrinter&) = delete;
+    CDirectPrinter& operator=(const CDirectPrinter&) = delete;
+
+    bool Print(const CPageItemArray& items, QString& error);
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+    CupsOptionList m_options; // the -o options, as lp sends them
+    QString m_error;          // why the printer cannot be used; empty: ready
+};
 
 } // namespace vexlan
