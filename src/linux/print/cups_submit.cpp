@@ -149,6 +149,19 @@ CupsOptionList CupsOptionPairs(const CupsJobOptions& options)
 
 struct CCupsPdfJob::Connection {
     http_t* http = nullptr;
+    // From Prepare(): the queue as libcups's cupsCreateJob looks it up
+    // before it creates a job.
+    cups_dest_t* dest = nullptr;
+    cups_dinfo_t* info = nullptr;
+    void Forget()
+    {
+        if (info != nullptr)
+            cupsFreeDestInfo(info);
+        if (dest != nullptr)
+            cupsFreeDests(1, dest);
+        info = nullptr;
+        dest = nullptr;
+    }
 };
 
 CCupsPdfJob::CCupsPdfJob() : m_conn(new Connection) {}
@@ -156,7 +169,29 @@ CCupsPdfJob::CCupsPdfJob() : m_conn(new Connection) {}
 CCupsPdfJob::~CCupsPdfJob()
 {
     Cancel();
+    m_conn->Forget();
     delete m_conn;
+}
+
+void CCupsPdfJob::Prepare(const std::string& queue)
+{
+    Cancel();
+    m_conn->Forget();
+    m_name = queue.substr(0, queue.find('/'));
+    cupsSetPasswordCB2(NoPassword, nullptr);
+    SchedulerContact contact;
+    m_conn->http = Connect(contact);
+    if (m_conn->http != nullptr) {
+        m_conn->dest = cupsGetNamedDest(m_conn->http, m_name.c_str(), nullptr);
+        if (m_conn->dest != nullptr)
+            m_conn->info = cupsCopyDestInfo(m_conn->http, m_conn->dest);
+    }
+    // Anything short of the whole look-up is left to Start(), which then
+    // goes the usual way and says why it failed.
+    if (m_conn->info == nullptr) {
+        m_conn->Forget();
+        Close();
+    }
 }
 
 void CCupsPdfJob::Close()
@@ -191,33 +226,50 @@ bool CCupsPdfJob::Cancel()
 
 bool CCupsPdfJob::Start(const std::string& queue, const CupsJobOptions& options, SubmitFailure& failure)
 {
-    Cancel();
+    // A queue's instance ("name/instance") only selects saved defaults on
+    // this machine; the scheduler knows the queue by its name.
+    const std::string name = queue.substr(0, queue.find('/'));
+    const bool prepared = m_conn->info != nullptr && m_conn->http != nullptr && m_jobId <= 0 && name == m_name;
+    if (!prepared) {
+        Cancel();
+        m_conn->Forget();
+    }
     m_pending.clear();
     m_reason.clear();
     m_cancelNote.clear();
-    // A queue's instance ("name/instance") only selects saved defaults on
-    // this machine; the scheduler knows the queue by its name.
-    m_name = queue.substr(0, queue.find('/'));
+    m_name = name;
     m_failedLine = "printing on \"" + queue + "\" failed: ";
     failure = SubmitFailure();
     failure.line = m_failedLine;
 
     cupsSetPasswordCB2(NoPassword, nullptr);
-    SchedulerContact contact;
-    http_t* http = m_conn->http = ConnectToScheduler(contact, kConnectTimeoutMs);
-    if (http == nullptr) {
-        failure.kind = SubmitFailure::Unreachable;
-        failure.reason = contact.reason;
-        failure.line += contact.problem;
-        return false;
+    if (!prepared) {
+        SchedulerContact contact;
+        m_conn->http = ConnectToScheduler(contact, kConnectTimeoutMs);
+        if (m_conn->http == nullptr) {
+            failure.kind = SubmitFailure::Unreachable;
+            failure.reason = contact.reason;
+            failure.line += contact.problem;
+            return false;
+        }
+        httpSetTimeout(m_conn->http, kReplyTimeoutS, nullptr, nullptr);
     }
-    httpSetTimeout(http, kReplyTimeoutS, nullptr, nullptr);
+    http_t* http = m_conn->http;
 
     cups_option_t* cupsOptions = nullptr;
     int count = 0;
     for (const auto& [option, value] : CupsOptionPairs(options))
         count = cupsAddOption(option.c_str(), value.c_str(), count, &cupsOptions);
-    const int jobId = cupsCreateJob(http, m_name.c_str(), options.title.c_str(), count, cupsOptions);
+    int jobId = 0;
+    if (prepared) {
+        // What cupsCreateJob does after its look-up of the queue.
+        if (cupsCreateDestJob(http, m_conn->dest, m_conn->info, &jobId, options.title.c_str(), count, cupsOptions) >=
+            IPP_STATUS_REDIRECTION_OTHER_SITE)
+            jobId = 0;
+        m_conn->Forget();
+    } else {
+        jobId = cupsCreateJob(http, m_name.c_str(), options.title.c_str(), count, cupsOptions);
+    }
     cupsFreeOptions(count, cupsOptions);
     if (jobId <= 0) {
         // Asked on the same connection only when the scheduler answered.

@@ -61,6 +61,10 @@ public:
     CCupsPdfJob(const CCupsPdfJob&) = delete;
     CCupsPdfJob& operator=(const CCupsPdfJob&) = delete;
 
+    // Connects and looks `queue` up as Start() would, so that Start() only
+    // creates the job: for a caller that has time now and hurries later.
+    // Sends no job; whatever fails here is left to Start(), which says why.
+    void Prepare(const std::string& queue);
     // Creates the job on `queue` ("name" or "name/instance", on the
     // scheduler libcups is configured for: CUPS_SERVER, client.conf) and
     // starts its document. False with `failure` set.

@@ -58,7 +58,7 @@ private:
 } // namespace
 
 bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure,
-                  const CupsOptionList& extraOptions)
+                  const CupsOptionList& extraOptions, CCupsPdfJob* prepared)
 {
     const PdfPageSetup setup = PdfPageSetupOf(printer);
     // A printer with an output file (the print dialog's file printer) gets
@@ -81,7 +81,8 @@ bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawP
     CupsJobOptions options = CupsJobOptionsOf(printer);
     options.printerOptions.insert(options.printerOptions.end(), extraOptions.begin(), extraOptions.end());
     SubmitFailure submit;
-    CCupsPdfJob job;
+    CCupsPdfJob ownJob;
+    CCupsPdfJob& job = prepared != nullptr ? *prepared : ownJob;
     const auto refused = [&] {
         failure.line = QString::fromStdString(submit.line);
         failure.text = FailureText(queue, submit) + QString::fromStdString(job.CancelNote());
@@ -129,6 +130,7 @@ CDirectPrinter::CDirectPrinter(const DirectPrint& job) : m_printer(std::make_uni
     }
     printer.setDocName(job.title.isEmpty() ? QGuiApplication::applicationDisplayName() : job.title);
     printer.setCopyCount(job.copies);
+    m_job.Prepare(printer.printerName().toStdString());
 }
 
 CDirectPrinter::~CDirectPrinter() = default;
@@ -140,7 +142,8 @@ bool CDirectPrinter::Print(const CPageItemArray& items, QString& error)
         return false;
     }
     PrintFailure failure;
-    if (PrintOnePage(*m_printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure, m_options))
+    if (PrintOnePage(*m_printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure, m_options,
+                     &m_job))
         return true;
     error = failure.line;
     return false;

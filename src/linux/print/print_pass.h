@@ -28,12 +28,14 @@ struct PrintFailure {
 // Calls `drawPage` once with a painter on a PDF page laid out as `printer`
 // lays out its page, then delivers that page: into the printer's output
 // file (complete or absent), or to its CUPS queue, whose answer is checked.
-// `extraOptions` go to the queue after the printer's own (they win).
+// `extraOptions` go to the queue after the printer's own (they win);
+// `prepared`, when given, is the job used for a queue (see
+// CCupsPdfJob::Prepare).
 // Returns false with `failure` set when no output file is given for a PDF
 // printer, the file cannot be written, or the scheduler refuses the job or
 // cannot be reached.
 bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure,
-                  const CupsOptionList& extraOptions = {});
+                  const CupsOptionList& extraOptions = {}, CCupsPdfJob* prepared = nullptr);
 
 // What --print asks for, in lp's terms.
 struct DirectPrint {
@@ -52,10 +54,10 @@ struct DirectPrint {
 bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error);
 
 // PrintPageDirect in two steps, so that the printer is chosen and its page
-// laid out (the scheduler asked, its PPD read) while the job is still being
-// read: the constructor does that much and sends nothing; Print() then
-// prints the page, or fails with the set-up's error. Like every QPrinter,
-// used on one thread only.
+// laid out (the scheduler asked, its PPD read, the queue looked up for the
+// job) while the job is still being read: the constructor does that much
+// and sends no job; Print() then prints the page, or fails with the
+// set-up's error. Like every QPrinter, used on one thread only.
 class CDirectPrinter {
 public:
     explicit CDirectPrinter(const DirectPrint& job);
@@ -68,6 +70,7 @@ public:
 private:
     std::unique_ptr<QPrinter> m_printer;
     CupsOptionList m_options; // the -o options, as lp sends them
+    CCupsPdfJob m_job;        // prepared for the queue chosen
     QString m_error;          // why the printer cannot be used; empty: ready
 };
 
