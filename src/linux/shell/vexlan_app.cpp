@@ -19,6 +19,7 @@
 #include "linux/shell/vexlan_view.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -155,6 +156,10 @@ int CVexlanApp::PrintDirect()
         job.title = QString::fromLocal8Bit(m_cl.title);
         job.options = m_cl.printOptions;
         printer.emplace(job);
+        // Qt reads the system's font configuration once, when the first
+        // font is looked up: done here, while the job is still being read,
+        // it is not done while the page is drawn.
+        QFontDatabase::families();
     }
     EndHandOff();
     // A page without items would come out as a blank sheet: refused, with
