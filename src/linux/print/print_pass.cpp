@@ -149,9 +149,4 @@ bool CDirectPrinter::Print(const CPageItemArray& items, QString& error)
     return false;
 }
 
-bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error)
-{
-    return CDirectPrinter(job).Print(items, error);
-}
-
 } // namespace vexlan

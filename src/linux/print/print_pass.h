@@ -48,16 +48,13 @@ struct DirectPrint {
 // The window-less print: the page of `items` on `job.printer`, without a
 // dialog. The -o options reach the scheduler as lp sends them; a paper
 // they name (media=, PageSize=) is the one the page is laid out on, with
-// the printable area the queue reports for it. Fails with `error` when the
-// queue does not exist, when no queue is installed, or when the job cannot
-// be started.
-bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error);
-
-// PrintPageDirect in two steps, so that the printer is chosen and its page
-// laid out (the scheduler asked, its PPD read, the queue looked up for the
-// job) while the job is still being read: the constructor does that much
-// and sends no job; Print() then prints the page, or fails with the
-// set-up's error. Like every QPrinter, used on one thread only.
+// the printable area the queue reports for it. In two steps, so that the
+// printer is chosen and its page laid out (the scheduler asked, its PPD
+// read, the queue looked up for the job) while the job is still being read:
+// the constructor does that much and sends no job. Print() then prints the
+// page, or fails with `error` when the queue does not exist, when no queue
+// is installed, or when the job cannot be started. Like every QPrinter,
+// used on one thread only.
 class CDirectPrinter {
 public:
     explicit CDirectPrinter(const DirectPrint& job);
