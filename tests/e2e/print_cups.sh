@@ -216,8 +216,10 @@ set -e
 [ "$status" = 1 ] || fail "no printer exited $status, expected 1"
 grep -q "^vexlan: no printer" "$work/err.txt" || fail "stderr: $(cat "$work/err.txt")"
 
-# 5. Status 1 and one line with the queue and why: a rejecting queue, no spool
-#    room (TMPDIR is a file). A stopped queue holds the job whole: status 0.
+# 5. Status 1 and one line with the queue and why: a rejecting queue. The
+#    page goes to the scheduler as it is made, with no local file: an
+#    unusable TMPDIR does not stop it. A stopped queue holds the job whole:
+#    status 0.
 run_print() {
   make_job "$work/e.set"
   set +e; "$VEXLAN_BIN" --job "$work/e.set" --print --printer "$@" 2>"$work/err.txt"; status=$?; set -e
@@ -230,7 +232,7 @@ run_print VEXLAN_R
   grep -q '^vexlan: .*VEXLAN_R.*not accepting jobs (out of forms)' "$work/err.txt" ||
   fail "rejecting queue: $status $(cat "$work/err.txt")"
 TMPDIR="$work/job.json" run_print VEXLAN_A
-[ "$status" = 1 ] && grep -q '^vexlan: .*VEXLAN_A.*spool' "$work/err.txt" || fail "spool failure: $status $(cat "$work/err.txt")"
+[ "$status" = 0 ] || fail "print without a usable TMPDIR: $status $(cat "$work/err.txt")"
 run_print VEXLAN_S
 [ "$status" = 0 ] && lpstat -o VEXLAN_S | grep -q '^VEXLAN_S-' || fail "stopped queue: $status $(cat "$work/err.txt")"
 cupsenable VEXLAN_S

@@ -20,6 +20,10 @@ for c in "missing.set|no job file could be read" "dir.set|no job file could be r
     [ "$rc" = 1 ] && [[ $line == "vexlan: the page is empty ("*"${c#*|}"*"); nothing was sent to the printer" ]] ||
         fail "${c%%|*}: status $rc, $(cat "$w/err")"
 done
+# The page's emptiness is told before the printer is judged: an unknown queue
+# does not hide it.
+: >"$w/empty.set"; rc=0; "$VEXLAN_BIN" --job "$w/empty.set" --print --printer NO_SUCH_QUEUE 2>"$w/err" || rc=$?
+[ "$rc" = 1 ] && grep -q '^vexlan: the page is empty' "$w/err" && ! grep -q NO_SUCH_QUEUE "$w/err" || fail "unknown queue: $(cat "$w/err")"
 echo '[{"type": 3, "rect": [0, 0, 900, 900], "penWidth": 9, "color": 0}]' >"$w/one.json"
 "$VEXLAN_JOB_TOOL" build "$w/one.json" -o "$w/one.set" && "$VEXLAN_BIN" --job "$w/one.set" --print --printer Q
 [ "$(lpstat -W all -o Q | wc -l)" = 1 ] || fail "queue: $(lpstat -W all -o Q), expected only the page with an item"

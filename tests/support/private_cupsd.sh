@@ -5,7 +5,9 @@
 # on port 631. With a port it also listens on 127.0.0.1:PORT and stands in
 # for a print server reached over IPP. Queues print PDF into DIR/out.
 #   private_cupsd.sh start DIR [PORT]   start; its PID goes to DIR/cupsd.pid,
-#                                       the socket is DIR/cups.sock
+#                                       the socket is DIR/cups.sock;
+#                                       CUPSD_EXTRA_CONF: lines added to
+#                                       its cupsd.conf
 #   private_cupsd.sh queue DIR NAME [PAGESIZE]
 #                                       a pass-through PDF queue writing
 #                                       DIR/out/NAME.pdf, its PPD defaulting
@@ -43,6 +45,7 @@ cupsd_start() {
     printf '%s\n' "Browsing No" "WebInterface No" "DefaultAuthType None" \
       "<Location />" "  Order allow,deny" "  Allow all" "</Location>" \
       "<Policy default>" "  <Limit All>" "    Order deny,allow" "  </Limit>" "</Policy>"
+    [ -z "${CUPSD_EXTRA_CONF:-}" ] || echo "$CUPSD_EXTRA_CONF"
   } >"$dir/etc/cupsd.conf"
   printf '%s\n' "FileDevice Yes" "ServerRoot $dir/etc" "RequestRoot $dir/spool" "TempDir $dir/spool/tmp" \
     "CacheDir $dir/cache" "StateDir $dir/state" "AccessLog $dir/log/access_log" \

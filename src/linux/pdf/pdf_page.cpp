@@ -33,6 +33,25 @@ bool WritePdfPage(const QString& path, const PdfPageSetup& setup,
     return written;
 }
 
+bool WritePdfPageTo(QIODevice& out, const PdfPageSetup& setup, const std::function<bool(QPainter&)>& drawPage,
+                    QString& error)
+{
+    CCairoPdfDevice device(out, setup.layout, setup.resolution);
+    QPainter painter;
+    if (!device.IsValid() || !painter.begin(&device)) {
+        error = QStringLiteral("the page layout or resolution cannot be used");
+        return false;
+    }
+    device.SetMetadata(setup.title, setup.creator);
+    const bool complete = drawPage(painter);
+    painter.end();
+    if (!complete) {
+        error = QStringLiteral("the page could not be drawn completely (out of memory)");
+        return false;
+    }
+    return device.Finish(error);
+}
+
 bool WritePdfPageIfComplete(const std::string& path, const PdfPageSetup& setup,
                             const std::function<bool(QPainter&)>& drawPage, QString& error)
 {
@@ -43,17 +62,8 @@ bool WritePdfPageIfComplete(const std::string& path, const PdfPageSetup& setup,
     };
     if (!file.Open())
         return failed(QString::fromLocal8Bit(file.Reason().c_str()));
-    CCairoPdfDevice device(file, setup.layout, setup.resolution);
-    QPainter painter;
-    if (!device.IsValid() || !painter.begin(&device))
-        return failed(QStringLiteral("the page layout or resolution cannot be used"));
-    device.SetMetadata(setup.title, setup.creator);
-    const bool complete = drawPage(painter);
-    painter.end();
-    if (!complete)
-        return failed(QStringLiteral("the page could not be drawn completely (out of memory)"));
     QString reason;
-    if (!device.Finish(reason))
+    if (!WritePdfPageTo(file, setup, drawPage, reason))
         return failed(file.Reason().empty() ? reason : QString::fromLocal8Bit(file.Reason().c_str()));
     return file.Commit() || failed(QString::fromLocal8Bit(file.Reason().c_str()));
 }

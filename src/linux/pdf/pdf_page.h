@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+class QIODevice;
 class QPainter;
 class QPrinter;
 
@@ -39,5 +40,11 @@ bool WritePdfPage(const QString& path, const PdfPageSetup& setup,
 // path (a console line with its bytes as they are).
 bool WritePdfPageIfComplete(const std::string& path, const PdfPageSetup& setup,
                             const std::function<bool(QPainter&)>& drawPage, QString& error);
+
+// The same into `out` (open for writing), which receives the PDF while it
+// is made: a caller that cannot take a partial PDF back checks the result
+// before using what `out` got. `error` is the reason alone.
+bool WritePdfPageTo(QIODevice& out, const PdfPageSetup& setup, const std::function<bool(QPainter&)>& drawPage,
+                    QString& error);
 
 } // namespace vexlan

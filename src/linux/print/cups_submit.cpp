@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Submitting a PDF to a CUPS queue (see cups_submit.h): Create-Job, then
-// Send-Document with the file's bytes, each answer checked. The connection
-// is our own, with a time limit on every wait, so that a scheduler that
-// stops answering ends the run with an error instead of holding it.
+// Send-Document with the PDF's bytes as they are made, each answer
+// checked. The connection is our own, with a time limit on every wait, so
+// that a scheduler that stops answering ends the run with an error instead
+// of holding it.
 #include "linux/print/cups_submit.h"
 
 #include "linux/print/cups_scheduler.h"
 
 #include <cups/cups.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vexlan {
 
@@ -20,6 +17,10 @@ namespace {
 
 constexpr int kConnectTimeoutMs = 30000;
 constexpr double kReplyTimeoutS = 60.0;
+// Bytes gathered before they go to libcups: the PDF comes in many small
+// pieces, and each write to the scheduler is a chunk of its own and a look
+// for an early answer.
+constexpr std::size_t kSendBytes = 1 << 16;
 
 void SetOption(CupsOptionList& list, const std::string& name, const std::string& value)
 {
@@ -61,9 +62,8 @@ bool IppSucceeded(ipp_status_t status)
     return status <= IPP_STATUS_OK_CONFLICTING;
 }
 
-http_t* Connect()
+http_t* Connect(SchedulerContact& contact)
 {
-    SchedulerContact contact;
     http_t* http = ConnectToScheduler(contact, kConnectTimeoutMs);
     if (http != nullptr)
         httpSetTimeout(http, kReplyTimeoutS, nullptr, nullptr);
@@ -126,28 +126,6 @@ void Refusal(http_t* http, const std::string& name, const std::string& cupsReaso
     }
 }
 
-// An open connection and a file descriptor, released on every path.
-struct Resources {
-    http_t* http = nullptr;
-    int fd = -1;
-    ~Resources()
-    {
-        if (http != nullptr)
-            httpClose(http);
-        if (fd >= 0)
-            ::close(fd);
-    }
-    // Cancels a job whose document did not arrive whole, on a new
-    // connection: the old one may be in the middle of a request.
-    void CancelJob(const std::string& name, int jobId)
-    {
-        httpClose(http);
-        http = Connect();
-        if (http != nullptr)
-            cupsCancelJob2(http, name.c_str(), jobId, 0);
-    }
-};
-
 } // namespace
 
 CupsOptionList CupsOptionPairs(const CupsJobOptions& options)
@@ -169,76 +147,211 @@ CupsOptionList CupsOptionPairs(const CupsJobOptions& options)
     return list;
 }
 
-bool SubmitPdfToQueue(const std::string& queue, const std::string& pdfPath,
-                      const CupsJobOptions& options, SubmitFailure& failure)
+struct CCupsPdfJob::Connection {
+    http_t* http = nullptr;
+    // From Prepare(): the queue as libcups's cupsCreateJob looks it up
+    // before it creates a job.
+    cups_dest_t* dest = nullptr;
+    cups_dinfo_t* info = nullptr;
+    void Forget()
+    {
+        if (info != nullptr)
+            cupsFreeDestInfo(info);
+        if (dest != nullptr)
+            cupsFreeDests(1, dest);
+        info = nullptr;
+        dest = nullptr;
+    }
+};
+
+CCupsPdfJob::CCupsPdfJob() : m_conn(new Connection) {}
+
+CCupsPdfJob::~CCupsPdfJob()
+{
+    Cancel();
+    m_conn->Forget();
+    delete m_conn;
+}
+
+void CCupsPdfJob::Prepare(const std::string& queue)
+{
+    Cancel();
+    m_conn->Forget();
+    m_name = queue.substr(0, queue.find('/'));
+    cupsSetPasswordCB2(NoPassword, nullptr);
+    SchedulerContact contact;
+    m_conn->http = Connect(contact);
+    if (m_conn->http != nullptr) {
+        m_conn->dest = cupsGetNamedDest(m_conn->http, m_name.c_str(), nullptr);
+        if (m_conn->dest != nullptr)
+            m_conn->info = cupsCopyDestInfo(m_conn->http, m_conn->dest);
+    }
+    // Anything short of the whole look-up is left to Start(), which then
+    // goes the usual way and says why it failed.
+    if (m_conn->info == nullptr) {
+        m_conn->Forget();
+        Close();
+    }
+}
+
+void CCupsPdfJob::Close()
+{
+    if (m_conn->http != nullptr)
+        httpClose(m_conn->http);
+    m_conn->http = nullptr;
+}
+
+bool CCupsPdfJob::Cancel()
+{
+    // On a new connection: the old one may be in the middle of a request,
+    // which closing it abandons (the scheduler drops a document that did
+    // not arrive whole).
+    Close();
+    if (m_jobId <= 0)
+        return true;
+    const int jobId = m_jobId;
+    m_jobId = 0;
+    SchedulerContact contact;
+    m_conn->http = Connect(contact);
+    std::string why;
+    if (m_conn->http == nullptr)
+        why = contact.problem;
+    else if (!IppSucceeded(cupsCancelJob2(m_conn->http, m_name.c_str(), jobId, 0)))
+        why = LastCupsError();
+    else
+        return true;
+    m_cancelNote = "; job " + m_name + "-" + std::to_string(jobId) + " could not be cancelled (" + why + ")";
+    return false;
+}
+
+bool CCupsPdfJob::Start(const std::string& queue, const CupsJobOptions& options, SubmitFailure& failure)
 {
     // A queue's instance ("name/instance") only selects saved defaults on
     // this machine; the scheduler knows the queue by its name.
     const std::string name = queue.substr(0, queue.find('/'));
-    failure = SubmitFailure();
-    failure.line = "printing on \"" + queue + "\" failed: ";
-    Resources res;
-    res.fd = ::open(pdfPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (res.fd < 0) {
-        failure.reason = std::string("cannot read the spooled page: ") + std::strerror(errno);
-        failure.line += failure.reason;
-        return false;
+    const bool prepared = m_conn->info != nullptr && m_conn->http != nullptr && m_jobId <= 0 && name == m_name;
+    if (!prepared) {
+        Cancel();
+        m_conn->Forget();
     }
+    m_pending.clear();
+    m_reason.clear();
+    m_cancelNote.clear();
+    m_name = name;
+    m_failedLine = "printing on \"" + queue + "\" failed: ";
+    failure = SubmitFailure();
+    failure.line = m_failedLine;
 
     cupsSetPasswordCB2(NoPassword, nullptr);
-    SchedulerContact contact;
-    res.http = ConnectToScheduler(contact, kConnectTimeoutMs);
-    if (res.http == nullptr) {
-        failure.kind = SubmitFailure::Unreachable;
-        failure.reason = contact.reason;
-        failure.line += contact.problem;
-        return false;
+    if (!prepared) {
+        SchedulerContact contact;
+        m_conn->http = ConnectToScheduler(contact, kConnectTimeoutMs);
+        if (m_conn->http == nullptr) {
+            failure.kind = SubmitFailure::Unreachable;
+            failure.reason = contact.reason;
+            failure.line += contact.problem;
+            return false;
+        }
+        httpSetTimeout(m_conn->http, kReplyTimeoutS, nullptr, nullptr);
     }
-    httpSetTimeout(res.http, kReplyTimeoutS, nullptr, nullptr);
+    http_t* http = m_conn->http;
 
     cups_option_t* cupsOptions = nullptr;
     int count = 0;
     for (const auto& [option, value] : CupsOptionPairs(options))
         count = cupsAddOption(option.c_str(), value.c_str(), count, &cupsOptions);
-    const int jobId = cupsCreateJob(res.http, name.c_str(), options.title.c_str(), count, cupsOptions);
+    int jobId = 0;
+    if (prepared) {
+        // What cupsCreateJob does after its look-up of the queue.
+        if (cupsCreateDestJob(http, m_conn->dest, m_conn->info, &jobId, options.title.c_str(), count, cupsOptions) >=
+            IPP_STATUS_REDIRECTION_OTHER_SITE)
+            jobId = 0;
+        m_conn->Forget();
+    } else {
+        jobId = cupsCreateJob(http, m_name.c_str(), options.title.c_str(), count, cupsOptions);
+    }
     cupsFreeOptions(count, cupsOptions);
     if (jobId <= 0) {
         // Asked on the same connection only when the scheduler answered.
         const std::string reason = LastCupsError();
-        if (httpGetStatus(res.http) == HTTP_STATUS_OK) {
-            Refusal(res.http, name, reason, failure);
+        if (httpGetStatus(http) == HTTP_STATUS_OK) {
+            Refusal(http, m_name, reason, failure);
         } else {
             failure.kind = SubmitFailure::Refused;
             failure.reason = reason;
             failure.line += reason;
         }
+        Close();
         return false;
     }
-
-    std::string reason;
-    http_status_t status =
-        cupsStartDocument(res.http, name.c_str(), jobId, options.title.c_str(), CUPS_FORMAT_PDF, 1);
-    char buffer[64 * 1024];
-    while (status == HTTP_STATUS_CONTINUE) {
-        const ssize_t n = ::read(res.fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            reason = std::string("cannot read the spooled page: ") + std::strerror(errno);
-        if (n <= 0)
-            break;
-        status = cupsWriteRequestData(res.http, buffer, static_cast<size_t>(n));
+    m_jobId = jobId;
+    if (cupsStartDocument(http, m_name.c_str(), jobId, options.title.c_str(), CUPS_FORMAT_PDF, 1) !=
+        HTTP_STATUS_CONTINUE) {
+        const std::string reason = LastCupsError();
+        Cancel();
+        Refusal(m_conn->http, m_name, reason, failure);
+        failure.line += m_cancelNote;
+        Close();
+        return false;
     }
-    if (status != HTTP_STATUS_CONTINUE)
-        reason = LastCupsError();
-    else if (reason.empty() && !IppSucceeded(cupsFinishDocument(res.http, name.c_str())))
-        reason = LastCupsError();
-    if (!reason.empty()) {
-        res.CancelJob(name, jobId);
-        Refusal(res.http, name, reason, failure);
+    m_pending.reserve(kSendBytes);
+    return true;
+}
+
+bool CCupsPdfJob::Flush()
+{
+    if (!m_reason.empty() || m_conn->http == nullptr || m_jobId <= 0) {
+        if (m_reason.empty())
+            m_reason = "the job was not started";
+        return false;
+    }
+    if (!m_pending.empty() &&
+        cupsWriteRequestData(m_conn->http, m_pending.data(), m_pending.size()) != HTTP_STATUS_CONTINUE) {
+        m_reason = LastCupsError();
+        return false;
+    }
+    m_pending.clear();
+    return true;
+}
+
+bool CCupsPdfJob::Write(const char* data, std::size_t length)
+{
+    if (!m_reason.empty())
+        return false;
+    if (m_pending.size() + length <= kSendBytes) {
+        m_pending.append(data, length);
+        return true;
+    }
+    if (!Flush())
+        return false;
+    if (length < kSendBytes) {
+        m_pending.append(data, length);
+        return true;
+    }
+    if (cupsWriteRequestData(m_conn->http, data, length) != HTTP_STATUS_CONTINUE) {
+        m_reason = LastCupsError();
         return false;
     }
     return true;
+}
+
+bool CCupsPdfJob::Finish(SubmitFailure& failure)
+{
+    if (Flush() && !IppSucceeded(cupsFinishDocument(m_conn->http, m_name.c_str())))
+        m_reason = LastCupsError();
+    if (m_reason.empty()) {
+        m_jobId = 0; // the scheduler has it
+        Close();
+        return true;
+    }
+    const std::string reason = m_reason;
+    Cancel();
+    failure = SubmitFailure();
+    failure.line = m_failedLine;
+    Refusal(m_conn->http, m_name, reason, failure);
+    failure.line += m_cancelNote;
+    Close();
+    return false;
 }
 
 } // namespace vexlan

@@ -11,11 +11,10 @@
 #include "linux/pdf/pdf_page.h"
 #include "linux/print/printer_choice.h"
 
-#include <QFile>
 #include <QGuiApplication>
+#include <QIODevice>
 #include <QPainter>
 #include <QPrinter>
-#include <QTemporaryDir>
 
 namespace vexlan {
 
@@ -40,10 +39,26 @@ QString FailureText(const QString& queue, const SubmitFailure& failure)
     return QString::fromUtf8(kQueueRefusedJobText).arg(queue, reason);
 }
 
+// The PDF device's output going straight to a CUPS job's document.
+class CJobDevice final : public QIODevice {
+public:
+    explicit CJobDevice(CCupsPdfJob& job) : m_job(job) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        return size >= 0 && m_job.Write(data, std::size_t(size)) ? size : -1;
+    }
+
+private:
+    CCupsPdfJob& m_job;
+};
+
 } // namespace
 
 bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure,
-                  const CupsOptionList& extraOptions)
+                  const CupsOptionList& extraOptions, CCupsPdfJob* prepared)
 {
     const PdfPageSetup setup = PdfPageSetupOf(printer);
     // A printer with an output file (the print dialog's file printer) gets
@@ -58,56 +73,77 @@ bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawP
         failure.line = failure.text = QStringLiteral("no printer and no output file");
         return false;
     }
-    // A CUPS queue: the page is spooled as a PDF in a private directory and
-    // submitted, so that the scheduler's answer is known.
+    // A CUPS queue: the job is created first (so that a queue that cannot
+    // take it fails before the page is drawn), then the PDF goes to the
+    // scheduler as it is made and the scheduler's answer is checked. A page
+    // that cannot be made whole cancels the job.
     const QString queue = printer.printerName();
-    const QString failed = QStringLiteral("printing on \"%1\" failed: ").arg(queue);
-    const QTemporaryDir spoolDir;
-    if (!spoolDir.isValid()) {
-        failure.line = failed + QStringLiteral("cannot create a spool directory: ") + spoolDir.errorString();
-        failure.text = failure.line;
-        return false;
-    }
-    const QString spool = spoolDir.filePath(QStringLiteral("page.pdf"));
-    if (!WritePdfPage(spool, setup, drawPage, failure.line)) {
-        failure.line.prepend(failed);
-        failure.text = failure.line;
-        return false;
-    }
-    SubmitFailure submit;
     CupsJobOptions options = CupsJobOptionsOf(printer);
     options.printerOptions.insert(options.printerOptions.end(), extraOptions.begin(), extraOptions.end());
-    if (!SubmitPdfToQueue(queue.toStdString(), QFile::encodeName(spool).toStdString(), options, submit)) {
+    SubmitFailure submit;
+    CCupsPdfJob ownJob;
+    CCupsPdfJob& job = prepared != nullptr ? *prepared : ownJob;
+    const auto refused = [&] {
         failure.line = QString::fromStdString(submit.line);
-        failure.text = submit.kind == SubmitFailure::Local ? failure.line : FailureText(queue, submit);
+        failure.text = FailureText(queue, submit) + QString::fromStdString(job.CancelNote());
+        return false;
+    };
+    if (!job.Start(queue.toStdString(), options, submit))
+        return refused();
+    CJobDevice out(job);
+    QString reason;
+    const bool made = WritePdfPageTo(out, setup, [&drawPage](QPainter& painter) {
+        drawPage(painter);
+        return true;
+    }, reason);
+    // A write the scheduler did not take is its failure, not the page's.
+    if (!made && job.WriteFailed())
+        return job.Finish(submit) || refused();
+    if (!made) {
+        job.Cancel();
+        failure.line = QStringLiteral("printing on \"%1\" failed: %2%3")
+                           .arg(queue, reason, QString::fromStdString(job.CancelNote()));
+        failure.text = failure.line;
         return false;
     }
-    return true;
+    return job.Finish(submit) || refused();
 }
 
-bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error)
+CDirectPrinter::CDirectPrinter(const DirectPrint& job) : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = *m_printer;
     const PrinterChoice choice = SelectPrinter(printer, job.printer, false);
     if (choice.kind == PrinterChoice::None) {
-        error = choice.error;
-        return false;
+        m_error = choice.error;
+        return;
     }
     UseDefaultPage(printer);
-    const CupsOptionList lpOptions = ParseLpOptions(job.options);
+    m_options = ParseLpOptions(job.options);
     // The page is laid out on the paper the options ask for, as the queue
     // will print it; the scheduler judges whether the queue has it.
-    if (const std::optional<QPageSize> paper = PaperOfOptions(lpOptions)) {
+    if (const std::optional<QPageSize> paper = PaperOfOptions(m_options)) {
         if (!printer.setPageSize(*paper) || !UsePrintableArea(printer)) {
-            error = QStringLiteral("printing on \"%1\" failed: the paper \"%2\" cannot be laid out")
-                        .arg(printer.printerName(), paper->name());
-            return false;
+            m_error = QStringLiteral("printing on \"%1\" failed: the paper \"%2\" cannot be laid out")
+                          .arg(printer.printerName(), paper->name());
+            return;
         }
     }
     printer.setDocName(job.title.isEmpty() ? QGuiApplication::applicationDisplayName() : job.title);
     printer.setCopyCount(job.copies);
+    m_job.Prepare(printer.printerName().toStdString());
+}
+
+CDirectPrinter::~CDirectPrinter() = default;
+
+bool CDirectPrinter::Print(const CPageItemArray& items, QString& error)
+{
+    if (!m_error.isEmpty()) {
+        error = m_error;
+        return false;
+    }
     PrintFailure failure;
-    if (PrintOnePage(printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure, lpOptions))
+    if (PrintOnePage(*m_printer, [&items](QPainter& painter) { PaintPage(painter, items); }, failure, m_options,
+                     &m_job))
         return true;
     error = failure.line;
     return false;

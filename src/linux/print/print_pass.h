@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,12 +28,14 @@ struct PrintFailure {
 // Calls `drawPage` once with a painter on a PDF page laid out as `printer`
 // lays out its page, then delivers that page: into the printer's output
 // file (complete or absent), or to its CUPS queue, whose answer is checked.
-// `extraOptions` go to the queue after the printer's own (they win).
+// `extraOptions` go to the queue after the printer's own (they win);
+// `prepared`, when given, is the job used for a queue (see
+// CCupsPdfJob::Prepare).
 // Returns false with `failure` set when no output file is given for a PDF
 // printer, the file cannot be written, or the scheduler refuses the job or
 // cannot be reached.
 bool PrintOnePage(QPrinter& printer, const std::function<void(QPainter&)>& drawPage, PrintFailure& failure,
-                  const CupsOptionList& extraOptions = {});
+                  const CupsOptionList& extraOptions = {}, CCupsPdfJob* prepared = nullptr);
 
 // What --print asks for, in lp's terms.
 struct DirectPrint {
@@ -45,9 +48,27 @@ struct DirectPrint {
 // The window-less print: the page of `items` on `job.printer`, without a
 // dialog. The -o options reach the scheduler as lp sends them; a paper
 // they name (media=, PageSize=) is the one the page is laid out on, with
-// the printable area the queue reports for it. Fails with `error` when the
-// queue does not exist, when no queue is installed, or when the job cannot
-// be started.
-bool PrintPageDirect(const CPageItemArray& items, const DirectPrint& job, QString& error);
+// the printable area the queue reports for it. In two steps, so that the
+// printer is chosen and its page laid out (the scheduler asked, its PPD
+// read, the queue looked up for the job) while the job is still being read:
+// the constructor does that much and sends no job. Print() then prints the
+// page, or fails with `error` when the queue does not exist, when no queue
+// is installed, or when the job cannot be started. Like every QPrinter,
+// used on one thread only.
+class CDirectPrinter {
+public:
+    explicit CDirectPrinter(const DirectPrint& job);
+    ~CDirectPrinter();
+    CDirectPrinter(const CDirectPrinter&) = delete;
+    CDirectPrinter& operator=(const CDirectPrinter&) = delete;
+
+    bool Print(const CPageItemArray& items, QString& error);
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+    CupsOptionList m_options; // the -o options, as lp sends them
+    CCupsPdfJob m_job;        // prepared for the queue chosen
+    QString m_error;          // why the printer cannot be used; empty: ready
+};
 
 } // namespace vexlan

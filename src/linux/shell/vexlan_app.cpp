@@ -19,12 +19,15 @@
 #include "linux/shell/vexlan_view.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <thread>
 
 // The icons are compiled into the app library; a static library needs its
 // resources registered by hand.
@@ -53,12 +56,12 @@ CVexlanApp::~CVexlanApp()
 
 bool CVexlanApp::InitInstance()
 {
-    HandOff();
-    InitFramework();
     if (m_cl.print) {
         m_nExitCode = PrintDirect();
         return false;
     }
+    HandOff();
+    InitFramework();
     if (!InitShell()) {
         m_nExitCode = 1;
         return false;
@@ -68,19 +71,25 @@ bool CVexlanApp::InitInstance()
 
 void CVexlanApp::HandOff()
 {
-    // The job is read and deleted before the main window exists.
+    // The job is read and deleted before the main window exists; the
+    // window's run shows that the job is being read when that takes a
+    // while.
+    RunShowingLoadProgress(StartHandOff());
+    EndHandOff();
+}
+
+std::function<void()> CVexlanApp::StartHandOff()
+{
     m_jobPath = ResolveJobPath(m_cl.jobPath);
     // Printing takes the pictures' JPEG data as it is, and the preview
     // shows them at a fraction of their size: their pixels are made when
     // drawn, at the size drawn.
     SetPixelsOnDemand(true, !m_cl.print);
-    const auto load = [this] { m_bJobRead = HandOffJob(m_jobPath, ItemList, m_cl.keepJob, &m_warnings); };
-    // The window's run shows that the job is being read when that takes a
-    // while; --print has no window.
-    if (m_cl.print)
-        load();
-    else
-        RunShowingLoadProgress(load);
+    return [this] { m_bJobRead = HandOffJob(m_jobPath, ItemList, m_cl.keepJob, &m_warnings); };
+}
+
+void CVexlanApp::EndHandOff()
+{
     PrintJobWarnings(m_warnings);
     WarnUnmatchedFaces(ItemList, m_warnings);
 }
@@ -132,19 +141,34 @@ bool CVexlanApp::InitShell()
 
 int CVexlanApp::PrintDirect()
 {
+    // The job is read (plain C++, no Qt) on a thread of its own while this
+    // one chooses the printer and lays out its page, which asks the
+    // scheduler and sends it nothing. The job's warnings and every refusal
+    // come after the reading, in the order they always had.
+    std::optional<CDirectPrinter> printer;
+    {
+        std::jthread reader(StartHandOff());
+        InitFramework();
+        DirectPrint job;
+        job.printer = QString::fromStdString(m_cl.printer);
+        job.copies = m_cl.copies;
+        // The title as typed (UTF-8, the only character set IPP job names take).
+        job.title = QString::fromLocal8Bit(m_cl.title);
+        job.options = m_cl.printOptions;
+        printer.emplace(job);
+        // Qt reads the system's font configuration once, when the first
+        // font is looked up: done here, while the job is still being read,
+        // it is not done while the page is drawn.
+        QFontDatabase::families();
+    }
+    EndHandOff();
     // A page without items would come out as a blank sheet: refused, with
     // why (the job's own warnings, printed above, say more). The preview
     // still shows an empty page; the user sees it there.
     if (RefuseEmptyPage(ItemList, m_jobPath, m_bJobRead))
         return 1;
-    DirectPrint job;
-    job.printer = QString::fromStdString(m_cl.printer);
-    job.copies = m_cl.copies;
-    // The title as typed (UTF-8, the only character set IPP job names take).
-    job.title = QString::fromLocal8Bit(m_cl.title);
-    job.options = m_cl.printOptions;
     QString error;
-    if (!PrintPageDirect(ItemList, job, error)) {
+    if (!printer->Print(ItemList, error)) {
         WriteConsoleLine("vexlan: " + ConsoleText(error.toStdString()));
         return 1;
     }

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QTranslator>
 
+#include <functional>
 #include <memory>
 
 namespace vexlan {
@@ -60,6 +61,11 @@ public:
 
 private:
     void HandOff();
+    // The hand-off's parts: StartHandOff settles what the reading needs and
+    // returns the reading itself (run on any thread: it touches no Qt
+    // object), EndHandOff prints what it found (on the main thread).
+    std::function<void()> StartHandOff();
+    void EndHandOff();
     void InitFramework();
     bool InitShell();
     int PrintDirect();
