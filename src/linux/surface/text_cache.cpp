@@ -84,6 +84,9 @@ TextMeasure CTextCache::Measure(const QString& text, bool underlines, const Mapp
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout.setTextOption(option);
+    // Keeps the shaped glyphs past endLayout(): glyphRuns() would shape
+    // the whole line again otherwise.
+    layout.setCacheEnabled(true);
     layout.beginLayout();
     QTextLine line = layout.createLine();
     TextMeasure m;
