@@ -310,7 +310,11 @@ def start_spool(work):
         return None
     os.chmod(work, 0o755)
     d = os.path.join(work, "cups")
-    if subprocess.run(["bash", helper, "start", d], stdout=subprocess.DEVNULL).returncode != 0:
+    # The tests' scheduler writes a job's state files the moment it changes
+    # (DirtyCleanInterval 0), before it answers; a scheduler as installed
+    # waits 30 s for that. The print is timed against the installed one.
+    conf = dict(os.environ, CUPSD_EXTRA_CONF="DirtyCleanInterval 30")
+    if subprocess.run(["bash", helper, "start", d], stdout=subprocess.DEVNULL, env=conf).returncode != 0:
         return None
     spool = {"dir": d, "socket": os.path.join(d, "cups.sock"), "helper": helper}
     env = dict(os.environ, CUPS_SERVER=spool["socket"])
