@@ -62,6 +62,13 @@ bool IppSucceeded(ipp_status_t status)
     return status <= IPP_STATUS_OK_CONFLICTING;
 }
 
+// A queue's instance ("name/instance") only selects saved defaults on
+// this machine; the scheduler knows the queue by its name.
+std::string QueueName(const std::string& queue)
+{
+    return queue.substr(0, queue.find('/'));
+}
+
 http_t* Connect(SchedulerContact& contact)
 {
     http_t* http = ConnectToScheduler(contact, kConnectTimeoutMs);
@@ -164,20 +171,19 @@ struct CCupsPdfJob::Connection {
     }
 };
 
-CCupsPdfJob::CCupsPdfJob() : m_conn(new Connection) {}
+CCupsPdfJob::CCupsPdfJob() : m_conn(std::make_unique<Connection>()) {}
 
 CCupsPdfJob::~CCupsPdfJob()
 {
     Cancel();
     m_conn->Forget();
-    delete m_conn;
 }
 
 void CCupsPdfJob::Prepare(const std::string& queue)
 {
     Cancel();
     m_conn->Forget();
-    m_name = queue.substr(0, queue.find('/'));
+    m_name = QueueName(queue);
     cupsSetPasswordCB2(NoPassword, nullptr);
     SchedulerContact contact;
     m_conn->http = Connect(contact);
@@ -226,9 +232,7 @@ bool CCupsPdfJob::Cancel()
 
 bool CCupsPdfJob::Start(const std::string& queue, const CupsJobOptions& options, SubmitFailure& failure)
 {
-    // A queue's instance ("name/instance") only selects saved defaults on
-    // this machine; the scheduler knows the queue by its name.
-    const std::string name = queue.substr(0, queue.find('/'));
+    const std::string name = QueueName(queue);
     const bool prepared = m_conn->info != nullptr && m_conn->http != nullptr && m_jobId <= 0 && name == m_name;
     if (!prepared) {
         Cancel();
@@ -245,14 +249,13 @@ bool CCupsPdfJob::Start(const std::string& queue, const CupsJobOptions& options,
     cupsSetPasswordCB2(NoPassword, nullptr);
     if (!prepared) {
         SchedulerContact contact;
-        m_conn->http = ConnectToScheduler(contact, kConnectTimeoutMs);
+        m_conn->http = Connect(contact);
         if (m_conn->http == nullptr) {
             failure.kind = SubmitFailure::Unreachable;
             failure.reason = contact.reason;
             failure.line += contact.problem;
             return false;
         }
-        httpSetTimeout(m_conn->http, kReplyTimeoutS, nullptr, nullptr);
     }
     http_t* http = m_conn->http;
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,7 +94,7 @@ private:
     void Close();
 
     struct Connection;
-    Connection* m_conn = nullptr;
+    std::unique_ptr<Connection> m_conn;
     std::string m_name;     // the queue's name without an instance
     std::string m_failedLine; // "printing on "queue" failed: "
     int m_jobId = 0;
