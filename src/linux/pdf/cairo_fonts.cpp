@@ -2,6 +2,8 @@
 // Cairo font faces for Qt's glyph runs (see cairo_fonts.h).
 #include "linux/pdf/cairo_fonts.h"
 
+#include "linux/surface/font_mapper.h"
+
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -19,9 +21,6 @@ namespace vexlan {
 
 namespace {
 
-// Qt's FreeType engine draws a bold request in a face without a bold
-// style emboldened only below this pixel size (measured on Qt 6.4).
-constexpr double kSynthesizedBoldBelowPx = 64;
 // Longest font table compared.
 constexpr FT_ULong kMaxTableBytes = 1 << 16;
 
@@ -135,7 +134,7 @@ CCairoFonts::Face CCairoFonts::Find(const QRawFont& font)
     }
     if (!file->path.isEmpty()) {
         int synthesis = 0;
-        if (font.weight() >= QFont::Bold && !file->bold && font.pixelSize() < kSynthesizedBoldBelowPx)
+        if (font.weight() >= QFont::Bold && !file->bold && font.pixelSize() < CFontMapper::kSynthesizedBoldBelowPx)
             synthesis |= CAIRO_FT_SYNTHESIZE_BOLD;
         if (font.style() != QFont::StyleNormal && !file->italic)
             synthesis |= CAIRO_FT_SYNTHESIZE_OBLIQUE;

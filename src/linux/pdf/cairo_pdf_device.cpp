@@ -60,6 +60,8 @@ CCairoPdfDevice::CCairoPdfDevice(QIODevice& out, const QPageLayout& layout, int 
     // Device units to points, the origin at the printable area's corner
     // (on the device's own pixel grid, as Qt's PDF writer places it).
     const double scale = kPointsPerInch / resolution;
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
     m_cr = cr;
     m_engine = std::make_unique<CCairoPaintEngine>(
         m_cr, QTransform(scale, 0, 0, scale, m_paint.left() * scale, m_paint.top() * scale));

@@ -50,6 +50,9 @@ public:
     static constexpr double kDefaultEmPoints = 12.0;
     // Largest pixel size handed to Qt; bigger text is drawn scaled.
     static constexpr int kMaxPixelSize = 4096;
+    // Qt's FreeType engine draws a bold request in a face without a bold
+    // style emboldened only below this pixel size (measured on Qt 6.4).
+    static constexpr int kSynthesizedBoldBelowPx = 64;
 
     // The installed family that stands for a Windows face name (UTF-8 or
     // Unicode). An empty face gives the default face (宋体's stand-in). When

@@ -120,7 +120,9 @@ std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide() const
             }
         }
         const bool cutAlong = op.onTrack && !op.track.image;
-        const bool underCover = coveredBounds.intersects(op.ink);
+        // Under the covered area's bounds but clear of each of its
+        // rectangles (lines of text side by side): nothing to cut away.
+        const bool underCover = coveredBounds.intersects(op.ink) && covered.intersects(op.ink);
         QRegion part;
         if (underCover || cutAlong)
             part = underCover ? QRegion(op.ink).subtracted(covered) : QRegion(op.ink);

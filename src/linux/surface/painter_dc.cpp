@@ -67,6 +67,7 @@ CPainterDC::CPainterDC(QPainter& painter, double dpiX, double dpiY) : m_painter(
     // are kept for drawing, which then lays the line out no second time.
     auto* sink = dynamic_cast<CPdfSink*>(painter.device());
     m_textCache.SetKeepRuns(sink != nullptr);
+    m_textCache.SetLayoutSizes(sink != nullptr);
     // Its glyphs' bounds are those of the unhinted outlines it draws.
     m_textCache.SetGlyphBoxes(sink);
 }

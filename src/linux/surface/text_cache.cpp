@@ -19,6 +19,13 @@ constexpr int kMaxGlyphPaths = 1024;
 // (about 20 bytes each) before the table starts over.
 constexpr qsizetype kMaxKeptGlyphs = 2048;
 constexpr qsizetype kMaxCachedRunGlyphs = 256 * 1024;
+// The pixel sizes text is laid out at when sizes are fixed: one on each
+// side of the size below which Qt emboldens a face that has no bold, so
+// that bold text looks as it would at its own size.
+constexpr int kSmallLayoutPx = 48;
+constexpr int kLargeLayoutPx = 256;
+static_assert(kSmallLayoutPx < CFontMapper::kSynthesizedBoldBelowPx &&
+              kLargeLayoutPx >= CFontMapper::kSynthesizedBoldBelowPx);
 
 // The value kept in `cache` for `key`, made by `make` when there is none;
 // a cache that holds `most` values starts over.
@@ -49,8 +56,20 @@ QByteArray RequestKey(const FontRequest& r, int mapMode)
 const MappedFont& CTextCache::Font(const FontRequest& request, int mapMode, double pxPerUnitX, double pxPerUnitY,
                                    double dpiY)
 {
-    return Cached(m_mapped, RequestKey(request, mapMode), kMaxMeasures,
-                  [&] { return CFontMapper::Map(request, pxPerUnitX, pxPerUnitY, dpiY); });
+    return Cached(m_mapped, RequestKey(request, mapMode), kMaxMeasures, [&] {
+        MappedFont mapped = CFontMapper::Map(request, pxPerUnitX, pxPerUnitY, dpiY);
+        const int px = mapped.font.pixelSize();
+        const int layoutPx = px < CFontMapper::kSynthesizedBoldBelowPx ? kSmallLayoutPx : kLargeLayoutPx;
+        if (m_layoutSizes && px > 0 && px != layoutPx) {
+            // The same text scaled: what is drawn at the layout size is
+            // scaled by px / layoutPx on top of the request's own scale.
+            const double k = double(px) / layoutPx;
+            mapped.font.setPixelSize(layoutPx);
+            mapped.scaleX *= k;
+            mapped.scaleY *= k;
+        }
+        return mapped;
+    });
 }
 
 QRectF CTextCache::GlyphBounds(const QRawFont& font, quint32 glyph)

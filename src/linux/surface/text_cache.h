@@ -42,6 +42,12 @@ public:
     // the glyph bounds where it knows them; null: Qt's outlines. Set
     // before the first Measure.
     void SetGlyphBoxes(CPdfSink* sink) { m_boxes = sink; }
+    // Whether fonts are laid out at one of a few fixed pixel sizes and
+    // scaled to the size asked for, for a PDF's text: its glyphs are
+    // unhinted outlines at any size, and every size costs Qt a font engine
+    // of its own (a fontconfig match, the font's tables, a shaper, glyph
+    // metrics). Set before the first Font.
+    void SetLayoutSizes(bool fixed) { m_layoutSizes = fixed; }
     // Whether glyph bounds may come from the PDF device's unhinted boxes:
     // text drawn as Qt's (hinted) outlines may reach a little beyond them.
     bool UnhintedBounds() const { return m_boxes != nullptr; }
@@ -82,6 +88,7 @@ private:
     };
 
     bool m_keepRuns = false;
+    bool m_layoutSizes = false;
     CPdfSink* m_boxes = nullptr;
     qsizetype m_runGlyphs = 0;  // glyphs of the runs kept in m_measures
     QHash<QByteArray, MappedFont> m_mapped; // by request and mapping mode
