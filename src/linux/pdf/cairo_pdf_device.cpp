@@ -60,6 +60,11 @@ CCairoPdfDevice::CCairoPdfDevice(QIODevice& out, const QPageLayout& layout, int 
     // Device units to points, the origin at the printable area's corner
     // (on the device's own pixel grid, as Qt's PDF writer places it).
     const double scale = kPointsPerInch / resolution;
+    // The sheet is painted white first. It is white anyway, and cairo adds
+    // each operation's extents to a region while it works out how to write
+    // the page: with the first already covering the page each addition is
+    // immediate, where a page of a thousand text lines made the region a
+    // thousand rectangles long and every addition walked through it.
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     m_cr = cr;

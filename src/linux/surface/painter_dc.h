@@ -172,8 +172,12 @@ private:
     static void SetUpPainter(QPainter& painter);
     // The source pixels of `op` that land in `area`, and where.
     static ImageCut CutOut(const ImageOp& op, const QRectF& area);
-    // Draws a held DrawText.
-    void PaintText(QPainter& painter, const TextOp& op);
+    // Draws a held DrawText; its opaque background only with `background`.
+    void PaintText(QPainter& painter, const TextOp& op, bool background = true);
+    // For each held operation, whether it is a text whose opaque
+    // background nothing held before it reaches: on a page that starts
+    // white, such a background changes nothing.
+    std::vector<bool> BareBackgrounds() const;
     // Draws a line's glyph runs on a PDF, from `origin` in the painter's
     // current space.
     static void PaintRuns(QPainter& painter, CPdfSink& sink, const QList<QGlyphRun>& runs, const QPointF& origin);

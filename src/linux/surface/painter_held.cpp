@@ -6,10 +6,22 @@
 #include "linux/surface/painter_dc.h"
 
 #include "linux/surface/hairline_track.h"
+#include "linux/surface/pdf_sink.h"
 
 #include <QPainter>
+#include <QVarLengthArray>
 
 namespace vexlan {
+
+namespace {
+
+// Most lines drawn as one path.
+constexpr int kMaxJoinedLines = 256;
+// Held operations before a text that are looked at for what lies beneath
+// its background; past this many, the background is drawn.
+constexpr std::size_t kMaxBeneath = 2048;
+
+} // namespace
 
 void CPainterDC::Hold(Kind kind, std::size_t index, const QRectF& ink, const QRect& opaque,
                       const COcclusionQueue::LineKey* line, const COcclusionQueue::Track* track)
@@ -45,12 +57,41 @@ void CPainterDC::DropHeld() noexcept
     m_verdicts.clear();
 }
 
+std::vector<bool> CPainterDC::BareBackgrounds() const
+{
+    std::vector<bool> bare(m_held.size(), false);
+    for (std::size_t i = 0; i < m_held.size() && i <= kMaxBeneath; ++i) {
+        const auto [kind, index] = m_held[i];
+        if (kind != Kind::Text || m_texts[index].fill.isEmpty())
+            continue;
+        // A pixel of room: inks are whole device pixels, the box is not.
+        const QRectF box = m_texts[index].fill.adjusted(-1, -1, 1, 1);
+        bool beneath = false;
+        for (std::size_t j = 0; j < i && !beneath; ++j)
+            beneath = m_verdicts[j].visible && box.intersects(QRectF(m_queue.Ink(j)));
+        bare[i] = !beneath;
+    }
+    return bare;
+}
+
 void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
 {
     if (Cancelled())
         return;
     if (m_verdicts.size() != m_held.size())
         m_verdicts = m_queue.Decide();
+    // Whether held operation i shows in `area` (a hairline's open
+    // stretches on an image aside).
+    const auto shows = [&](std::size_t i) {
+        const COcclusionQueue::Verdict& verdict = m_verdicts[i];
+        return verdict.partly ? verdict.part.intersects(area.toAlignedRect()) : QRectF(m_queue.Ink(i)).intersects(area);
+    };
+    // On a PDF, lines that follow each other with one solid pen are
+    // stroked as one path (a frame's four sides): the same marks, one
+    // operation. Its page starts white, so a text's white background is
+    // left out where nothing was drawn beneath it.
+    const bool pdf = dynamic_cast<CPdfSink*>(painter.device()) != nullptr;
+    const std::vector<bool> bare = pdf ? BareBackgrounds() : std::vector<bool>(m_held.size(), false);
     painter.save();
     SetUpPainter(painter);
     for (std::size_t i = 0; i < m_held.size() && !Cancelled(); ++i) {
@@ -69,7 +110,7 @@ void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
             painter.restore();
             continue;
         }
-        if (verdict.partly ? !verdict.part.intersects(area.toAlignedRect()) : !QRectF(m_queue.Ink(i)).intersects(area))
+        if (!shows(i))
             continue;
         // On an image, a partly covered text or line is drawn only where it
         // can show (a vector device keeps whole operations; Qt samples a
@@ -83,9 +124,22 @@ void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
             painter.setClipRegion(verdict.part, Qt::IntersectClip);
         }
         if (kind == Kind::Text) {
-            PaintText(painter, m_texts[index]);
+            PaintText(painter, m_texts[index], !bare[i]);
         } else if (kind == Kind::Image) {
             PaintImage(painter, m_images[index], area);
+        } else if (const QPen& pen = m_lines[index].pen;
+                   pdf && pen.style() == Qt::SolidLine && pen.color().alpha() == 255) {
+            // Opaque and solid: where the lines overlap, one stroke paints
+            // what two would.
+            QVarLengthArray<QLineF, 8> lines{m_lines[index].line};
+            while (i + 1 < m_held.size() && lines.size() < kMaxJoinedLines && m_held[i + 1].first == Kind::Line &&
+                   m_verdicts[i + 1].visible && !m_verdicts[i + 1].inImage && shows(i + 1) &&
+                   m_lines[m_held[i + 1].second].pen == pen) {
+                ++i;
+                lines.append(m_lines[m_held[i].second].line);
+            }
+            painter.setPen(pen);
+            painter.drawLines(lines.constData(), int(lines.size()));
         } else {
             painter.setPen(m_lines[index].pen);
             painter.drawLine(m_lines[index].line);

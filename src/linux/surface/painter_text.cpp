@@ -210,7 +210,7 @@ int CPainterDC::DrawText(const char* text, int length, const RECT& rect, UINT fo
     return cellUnits;
 }
 
-void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
+void CPainterDC::PaintText(QPainter& painter, const TextOp& op, bool background)
 {
     auto* sink = dynamic_cast<CPdfSink*>(painter.device());
     if (sink != nullptr && !op.runs.isEmpty() && !op.outlines && !(op.format & DT_PREFIXONLY) &&
@@ -218,7 +218,7 @@ void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
         painter.save();
         if (!op.clip.isNull())
             painter.setClipRect(op.clip, Qt::IntersectClip);
-        if (!op.fill.isEmpty())
+        if (background && !op.fill.isEmpty())
             painter.fillRect(op.fill, Qt::white);
         painter.setPen(Qt::black);
         painter.setTransform(op.place, true);
@@ -253,7 +253,7 @@ void CPainterDC::PaintText(QPainter& painter, const TextOp& op)
     painter.save();
     if (!op.clip.isNull())
         painter.setClipRect(op.clip, Qt::IntersectClip);
-    if (!op.fill.isEmpty())
+    if (background && !op.fill.isEmpty())
         painter.fillRect(op.fill, Qt::white);
     const bool glyphs = !(op.format & DT_PREFIXONLY);
     // A painter that scales (the preview draws printer pixels onto an

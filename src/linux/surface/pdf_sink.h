@@ -6,7 +6,8 @@
 // finds the sink by casting the painter's device, announces the run or
 // the picture, then draws through the painter as usual, so that the
 // engine gets the painter's current transform, clip and hints (and Qt
-// draws underlines and strike-outs as it does on screen).
+// draws underlines and strike-outs as it does on screen). Its page starts
+// white, as a sheet of paper does.
 #pragma once
 
 #include <QPointF>
