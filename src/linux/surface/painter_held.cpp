@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QVarLengthArray>
 
+#include <algorithm>
+
 namespace vexlan {
 
 namespace {
@@ -60,16 +62,21 @@ void CPainterDC::DropHeld() noexcept
 std::vector<bool> CPainterDC::BareBackgrounds() const
 {
     std::vector<bool> bare(m_held.size(), false);
-    for (std::size_t i = 0; i < m_held.size() && i <= kMaxBeneath; ++i) {
+    std::vector<QRect> drawn; // inks of the visible operations so far
+    const std::size_t n = std::min(m_held.size(), kMaxBeneath);
+    drawn.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
         const auto [kind, index] = m_held[i];
-        if (kind != Kind::Text || m_texts[index].fill.isEmpty())
-            continue;
-        // A pixel of room: inks are whole device pixels, the box is not.
-        const QRectF box = m_texts[index].fill.adjusted(-1, -1, 1, 1);
-        bool beneath = false;
-        for (std::size_t j = 0; j < i && !beneath; ++j)
-            beneath = m_verdicts[j].visible && box.intersects(QRectF(m_queue.Ink(j)));
-        bare[i] = !beneath;
+        if (kind == Kind::Text && !m_texts[index].fill.isEmpty()) {
+            // A pixel of room: inks are whole device pixels, the box is not.
+            const QRect box = m_texts[index].fill.adjusted(-1, -1, 1, 1).toAlignedRect();
+            bare[i] = std::none_of(drawn.begin(), drawn.end(), [&](const QRect& ink) {
+                return ink.left() <= box.right() && box.left() <= ink.right() && ink.top() <= box.bottom() &&
+                       box.top() <= ink.bottom();
+            });
+        }
+        if (m_verdicts[i].visible && !m_queue.Ink(i).isEmpty())
+            drawn.push_back(m_queue.Ink(i));
     }
     return bare;
 }

@@ -310,8 +310,29 @@ void CPainterDC::PaintRuns(QPainter& painter, CPdfSink& sink, const QList<QGlyph
     // A PDF keeps the runs as text in their fonts; the painter still draws
     // them, for its clip and the underlines, which it draws from the point
     // it is given: each run is placed there with positions from its first
-    // glyph.
-    for (QGlyphRun run : runs) {
+    // glyph. Runs in one font one after another, without lines drawn along
+    // them, go as one (a line of Chinese and Latin in a face that has both
+    // is a run for each change of script): the same glyphs at the same
+    // places, one operation.
+    const QGlyphRun::GlyphRunFlags kLined = QGlyphRun::GlyphRunFlags(QGlyphRun::Overline) | QGlyphRun::Underline | QGlyphRun::StrikeOut;
+    for (qsizetype i = 0; i < runs.size();) {
+        QGlyphRun run = runs[i++];
+        if (!(run.flags() & kLined) && i < runs.size() && runs[i].flags() == run.flags() &&
+            runs[i].rawFont() == run.rawFont()) {
+            QList<quint32> indexes = run.glyphIndexes();
+            QList<QPointF> positions = run.positions();
+            indexes.resize(std::min(indexes.size(), positions.size()));
+            positions.resize(indexes.size());
+            for (; i < runs.size() && runs[i].flags() == run.flags() && runs[i].rawFont() == run.rawFont(); ++i) {
+                const QList<quint32> more = runs[i].glyphIndexes();
+                const QList<QPointF> at = runs[i].positions();
+                const qsizetype n = std::min(more.size(), at.size());
+                indexes.append(more.first(n));
+                positions.append(at.first(n));
+            }
+            run.setGlyphIndexes(indexes);
+            run.setPositions(positions);
+        }
         QList<QPointF> at = run.positions();
         const QPointF first = at.isEmpty() ? QPointF() : at.first();
         for (QPointF& p : at)
