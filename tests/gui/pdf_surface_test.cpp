@@ -140,14 +140,15 @@ TEST(PdfSurface, RasterisedPdfMatchesThePainterSurface)
     items.Add(Picture(dir, RECT{1500, 5000, 9500, 11000}, false, jpeg));
     items.Add(Picture(dir, RECT{10500, 5000, 18500, 11000}, true, jpeg));
     // Frames (a hairline and a 2-pixel pen: Qt and poppler round a 2.95
-    // pixel wide line differently), lines in Chinese and Latin faces, a
-    // text block.
+    // pixel wide line differently), lines in Chinese and Latin faces (one
+    // over a picture, which its white background hides), a text block.
     const struct { int type; RECT rc; const char* text; const char* face; UINT alignOrPen; } page[] = {
         {ITEM_FRAME, {1000, 1000, 20000, 28700}, "", "", 0},
         {ITEM_FRAME, {1500, 12000, 19500, 20000}, "", "", 34},
         {ITEM_TEXT, {1500, 1500, 19500, 2700}, "Vexlan 打印输出 示例", "黑体", 1},
         {ITEM_TEXT, {1500, 3000, 19500, 3600}, "Left aligned &line, &Arial 0123", "Arial", 0},
         {ITEM_TEXT, {1500, 3800, 19500, 4400}, "右对齐的一行（宋体）Right", "宋体", 2},
+        {ITEM_TEXT, {2000, 7000, 9000, 8200}, "图上的字 Over", "宋体", 0},
         {ITEM_TEXTBLOCK, {2000, 12500, 19000, 19500}, "发货单 No. 2026-1207\n品名：打印纸 A4 80g\n数量：20 箱\nTotal: 1,280.00 CNY", "宋体", 0},
     };
     for (const auto& p : page) {
