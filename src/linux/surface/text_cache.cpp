@@ -19,13 +19,13 @@ constexpr int kMaxGlyphPaths = 1024;
 // (about 20 bytes each) before the table starts over.
 constexpr qsizetype kMaxKeptGlyphs = 2048;
 constexpr qsizetype kMaxCachedRunGlyphs = 256 * 1024;
-// The pixel sizes text is laid out at when sizes are fixed: one on each
-// side of the size below which Qt emboldens a face that has no bold, so
-// that bold text looks as it would at its own size.
-constexpr int kSmallLayoutPx = 48;
-constexpr int kLargeLayoutPx = 256;
-static_assert(kSmallLayoutPx < CFontMapper::kSynthesizedBoldBelowPx &&
-              kLargeLayoutPx >= CFontMapper::kSynthesizedBoldBelowPx);
+// The pixel size text is laid out at when sizes are fixed, and the one for
+// bold text below the size under which Qt emboldens a face that has no
+// bold (so that it looks as it would at its own size).
+constexpr int kLayoutPx = 256;
+constexpr int kSmallBoldLayoutPx = 48;
+static_assert(kSmallBoldLayoutPx < CFontMapper::kSynthesizedBoldBelowPx &&
+              kLayoutPx >= CFontMapper::kSynthesizedBoldBelowPx);
 
 // The value kept in `cache` for `key`, made by `make` when there is none;
 // a cache that holds `most` values starts over.
@@ -59,7 +59,8 @@ const MappedFont& CTextCache::Font(const FontRequest& request, int mapMode, doub
     return Cached(m_mapped, RequestKey(request, mapMode), kMaxMeasures, [&] {
         MappedFont mapped = CFontMapper::Map(request, pxPerUnitX, pxPerUnitY, dpiY);
         const int px = mapped.font.pixelSize();
-        const int layoutPx = px < CFontMapper::kSynthesizedBoldBelowPx ? kSmallLayoutPx : kLargeLayoutPx;
+        const bool smallBold = mapped.font.weight() >= QFont::Bold && px < CFontMapper::kSynthesizedBoldBelowPx;
+        const int layoutPx = smallBold ? kSmallBoldLayoutPx : kLayoutPx;
         if (m_layoutSizes && px > 0 && px != layoutPx) {
             // The same text scaled: what is drawn at the layout size is
             // scaled by px / layoutPx on top of the request's own scale.
@@ -68,6 +69,8 @@ const MappedFont& CTextCache::Font(const FontRequest& request, int mapMode, doub
             mapped.scaleX *= k;
             mapped.scaleY *= k;
         }
+        if (m_layoutSizes) // outlines whatever the request's precision: one engine either way
+            mapped.font.setStyleStrategy(QFont::StyleStrategy(mapped.font.styleStrategy() | QFont::PreferOutline));
         return mapped;
     });
 }

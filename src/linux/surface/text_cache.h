@@ -42,11 +42,11 @@ public:
     // the glyph bounds where it knows them; null: Qt's outlines. Set
     // before the first Measure.
     void SetGlyphBoxes(CPdfSink* sink) { m_boxes = sink; }
-    // Whether fonts are laid out at one of a few fixed pixel sizes and
-    // scaled to the size asked for, for a PDF's text: its glyphs are
-    // unhinted outlines at any size, and every size costs Qt a font engine
-    // of its own (a fontconfig match, the font's tables, a shaper, glyph
-    // metrics). Set before the first Font.
+    // Whether fonts are laid out at one of a few fixed pixel sizes, from
+    // their outlines, and scaled to the size asked for, for a PDF's text:
+    // its glyphs are unhinted outlines at any size, and every size costs
+    // Qt a font engine of its own (a fontconfig match, the font's tables, a
+    // shaper, glyph metrics). Set before the first Font.
     void SetLayoutSizes(bool fixed) { m_layoutSizes = fixed; }
     // Whether glyph bounds may come from the PDF device's unhinted boxes:
     // text drawn as Qt's (hinted) outlines may reach a little beyond them.
