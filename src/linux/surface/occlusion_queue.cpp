@@ -15,6 +15,15 @@ namespace {
 
 int64_t Area(const QRect& r) { return r.isEmpty() ? 0 : int64_t(r.width()) * r.height(); }
 
+// How much of `r` the rectangles of `region` cover (they never overlap).
+int64_t CoveredArea(const QRegion& region, const QRect& r)
+{
+    int64_t area = 0;
+    for (const QRect& piece : region)
+        area += Area(piece.intersected(r));
+    return area;
+}
+
 // Disjoint stretches [from, to) of a track, kept merged.
 class Stretches {
 public:
@@ -82,7 +91,7 @@ void COcclusionQueue::Add(const QRect& ink, const QRect& opaque, const LineKey* 
     m_ops.push_back(op);
 }
 
-std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide() const
+std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide(bool parts) const
 {
     std::vector<Verdict> verdicts(m_ops.size());
     QRegion covered;
@@ -123,8 +132,15 @@ std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide() const
         // Under the covered area's bounds but clear of each of its
         // rectangles (lines of text side by side): nothing to cut away.
         const bool underCover = coveredBounds.intersects(op.ink) && covered.intersects(op.ink);
+        if (!parts && !cutAlong) {
+            // Only whether it shows: the covered area's rectangles do not
+            // overlap, so the ink is hidden when the parts of them within
+            // it add up to all of it.
+            if (underCover && CoveredArea(covered, op.ink) >= Area(op.ink))
+                continue;
+        }
         QRegion part;
-        if (underCover || cutAlong)
+        if (parts && (underCover || cutAlong))
             part = underCover ? QRegion(op.ink).subtracted(covered) : QRegion(op.ink);
         if (cutAlong && !part.isEmpty()) {
             // Along the track, only the stretches no later line covers.
@@ -137,10 +153,10 @@ std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide() const
             part = part.intersected(open);
             tracks[t].Cover(t.coverFrom, t.coverTo);
         }
-        if ((underCover || cutAlong) && part.isEmpty())
+        if (parts && (underCover || cutAlong) && part.isEmpty())
             continue;
         verdict.visible = true;
-        verdict.partly = (underCover || cutAlong) && part != QRegion(op.ink);
+        verdict.partly = parts && (underCover || cutAlong) && part != QRegion(op.ink);
         if (verdict.partly)
             verdict.part = std::move(part);
         if (op.isLine)

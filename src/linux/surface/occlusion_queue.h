@@ -86,8 +86,11 @@ public:
         bool inImage = false;
         QRegion part;
     };
-    // The verdicts for all operations, in order.
-    std::vector<Verdict> Decide() const;
+    // The verdicts for all operations, in order. Without `parts`, only
+    // whether each shows (no verdict is partly; cheaper): for a device
+    // that draws every visible operation whole. Lines on a track are cut
+    // either way.
+    std::vector<Verdict> Decide(bool parts = true) const;
 
     std::size_t Size() const { return m_ops.size(); }
     const QRect& Ink(std::size_t i) const { return m_ops[i].ink; }

@@ -85,8 +85,6 @@ void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
 {
     if (Cancelled())
         return;
-    if (m_verdicts.size() != m_held.size())
-        m_verdicts = m_queue.Decide();
     // Whether held operation i shows in `area` (a hairline's open
     // stretches on an image aside).
     const auto shows = [&](std::size_t i) {
@@ -98,6 +96,10 @@ void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
     // operation. Its page starts white, so a text's white background is
     // left out where nothing was drawn beneath it.
     const bool pdf = dynamic_cast<CPdfSink*>(painter.device()) != nullptr;
+    // A PDF keeps every visible operation whole: only whether each shows
+    // is asked.
+    if (m_verdicts.size() != m_held.size())
+        m_verdicts = m_queue.Decide(!pdf);
     const std::vector<bool> bare = pdf ? BareBackgrounds() : std::vector<bool>(m_held.size(), false);
     painter.save();
     SetUpPainter(painter);
