@@ -101,13 +101,13 @@ int16_t S16(const QByteArray& t, int at) { return static_cast<int16_t>(U16(t, at
 
 FaceMetrics ReadMetrics(const QString& family)
 {
-    // Read through the engine a PDF lays large text out with (see
+    // Read through the engine a PDF lays text out with (see
     // CTextCache::SetLayoutSizes), so that it is loaded once.
     QFont font(family);
-    font.setPixelSize(256);
+    font.setPixelSize(CFontMapper::kLayoutPx);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::NoSubpixelAntialias);
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoSubpixelAntialias | QFont::PreferOutline));
     const QRawFont raw = QRawFont::fromFont(font);
     FaceMetrics m;
     if (!raw.isValid())

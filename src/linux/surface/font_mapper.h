@@ -53,6 +53,8 @@ public:
     // Qt's FreeType engine draws a bold request in a face without a bold
     // style emboldened only below this pixel size (measured on Qt 6.4).
     static constexpr int kSynthesizedBoldBelowPx = 64;
+    // The pixel size a PDF lays text out at (see CTextCache::SetLayoutSizes).
+    static constexpr int kLayoutPx = 128;
 
     // The installed family that stands for a Windows face name (UTF-8 or
     // Unicode). An empty face gives the default face (宋体's stand-in). When

@@ -139,8 +139,9 @@ std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide(bool parts) const
             if (underCover && CoveredArea(covered, op.ink) >= Area(op.ink))
                 continue;
         }
+        const bool cut = parts || cutAlong;
         QRegion part;
-        if (parts && (underCover || cutAlong))
+        if (cut && (underCover || cutAlong))
             part = underCover ? QRegion(op.ink).subtracted(covered) : QRegion(op.ink);
         if (cutAlong && !part.isEmpty()) {
             // Along the track, only the stretches no later line covers.
@@ -153,10 +154,10 @@ std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide(bool parts) const
             part = part.intersected(open);
             tracks[t].Cover(t.coverFrom, t.coverTo);
         }
-        if (parts && (underCover || cutAlong) && part.isEmpty())
+        if (cut && (underCover || cutAlong) && part.isEmpty())
             continue;
         verdict.visible = true;
-        verdict.partly = parts && (underCover || cutAlong) && part != QRegion(op.ink);
+        verdict.partly = cut && (underCover || cutAlong) && part != QRegion(op.ink);
         if (verdict.partly)
             verdict.part = std::move(part);
         if (op.isLine)

@@ -230,6 +230,7 @@ private:
     std::unordered_set<const void*> m_prefetched;
     std::vector<LineOp> m_lines;
     std::vector<COcclusionQueue::Verdict> m_verdicts; // once decided
+    bool m_verdictsCut = true;                         // with the parts that show
 };
 
 } // namespace vexlan

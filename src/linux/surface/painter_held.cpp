@@ -98,8 +98,10 @@ void CPainterDC::PaintHeld(QPainter& painter, const QRectF& area)
     const bool pdf = dynamic_cast<CPdfSink*>(painter.device()) != nullptr;
     // A PDF keeps every visible operation whole: only whether each shows
     // is asked.
-    if (m_verdicts.size() != m_held.size())
+    if (m_verdicts.size() != m_held.size() || m_verdictsCut != !pdf) {
         m_verdicts = m_queue.Decide(!pdf);
+        m_verdictsCut = !pdf;
+    }
     const std::vector<bool> bare = pdf ? BareBackgrounds() : std::vector<bool>(m_held.size(), false);
     painter.save();
     SetUpPainter(painter);

@@ -292,12 +292,15 @@ void CPainterDC::PaintText(QPainter& painter, const TextOp& op, bool background)
             painter.fillPath(placed, Qt::black);
         }
     } else {
-        // Only the underlines of the prefixed characters.
+        // Only the underlines of the prefixed characters, a pixel of the
+        // font at the size asked for at least (a PDF lays text out at a
+        // size of its own).
         const double em = op.font.font.pixelSize();
+        const double fontPx = em / std::clamp(std::round(op.font.emPx), 1.0, double(CFontMapper::kMaxPixelSize));
         for (int pos : op.underlined) {
             const double from = line.cursorToX(pos);
             const double to = line.cursorToX(pos + 1);
-            const QRectF bar = op.place.mapRect(QRectF(from, em * 0.1, to - from, std::max(1.0, em / 16.0)));
+            const QRectF bar = op.place.mapRect(QRectF(from, em * 0.1, to - from, std::max(fontPx, em / 16.0)));
             if (bar.intersects(op.visible))
                 painter.fillRect(bar.intersected(op.visible), Qt::black);
         }

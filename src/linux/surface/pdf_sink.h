@@ -6,8 +6,9 @@
 // finds the sink by casting the painter's device, announces the run or
 // the picture, then draws through the painter as usual, so that the
 // engine gets the painter's current transform, clip and hints (and Qt
-// draws underlines and strike-outs as it does on screen). Its page starts
-// white, as a sheet of paper does.
+// draws underlines and strike-outs as it does on screen). A sink's page
+// must start white, as a sheet of paper does: CPainterDC leaves out white
+// that would change nothing there.
 #pragma once
 
 #include <QPointF>

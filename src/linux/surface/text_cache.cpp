@@ -3,6 +3,7 @@
 // glyph outlines (see the header).
 #include "linux/surface/text_cache.h"
 
+#include <QFontDatabase>
 #include <QGlyphRun>
 #include <QTextLayout>
 
@@ -21,8 +22,10 @@ constexpr qsizetype kMaxKeptGlyphs = 2048;
 constexpr qsizetype kMaxCachedRunGlyphs = 256 * 1024;
 // The pixel size text is laid out at when sizes are fixed, and the one for
 // bold text below the size under which Qt emboldens a face that has no
-// bold (so that it looks as it would at its own size).
-constexpr int kLayoutPx = 256;
+// bold (so that it looks as it would at its own size). Smaller than most
+// of a PDF's text, so that a long line stays further from the limit of
+// Qt's fixed-point positions than at its own size.
+constexpr int kLayoutPx = CFontMapper::kLayoutPx;
 constexpr int kSmallBoldLayoutPx = 48;
 static_assert(kSmallBoldLayoutPx < CFontMapper::kSynthesizedBoldBelowPx &&
               kLayoutPx >= CFontMapper::kSynthesizedBoldBelowPx);
@@ -58,10 +61,14 @@ const MappedFont& CTextCache::Font(const FontRequest& request, int mapMode, doub
 {
     return Cached(m_mapped, RequestKey(request, mapMode), kMaxMeasures, [&] {
         MappedFont mapped = CFontMapper::Map(request, pxPerUnitX, pxPerUnitY, dpiY);
+        // A face of bitmaps only is laid out at its own size: its glyphs
+        // have no outlines to scale.
+        if (!m_layoutSizes || !QFontDatabase::isSmoothlyScalable(mapped.font.family()))
+            return mapped;
         const int px = mapped.font.pixelSize();
         const bool smallBold = mapped.font.weight() >= QFont::Bold && px < CFontMapper::kSynthesizedBoldBelowPx;
         const int layoutPx = smallBold ? kSmallBoldLayoutPx : kLayoutPx;
-        if (m_layoutSizes && px > 0 && px != layoutPx) {
+        if (px > 0 && px != layoutPx) {
             // The same text scaled: what is drawn at the layout size is
             // scaled by px / layoutPx on top of the request's own scale.
             const double k = double(px) / layoutPx;
@@ -69,8 +76,8 @@ const MappedFont& CTextCache::Font(const FontRequest& request, int mapMode, doub
             mapped.scaleX *= k;
             mapped.scaleY *= k;
         }
-        if (m_layoutSizes) // outlines whatever the request's precision: one engine either way
-            mapped.font.setStyleStrategy(QFont::StyleStrategy(mapped.font.styleStrategy() | QFont::PreferOutline));
+        // Outlines whatever the request's precision: one engine either way.
+        mapped.font.setStyleStrategy(QFont::StyleStrategy(mapped.font.styleStrategy() | QFont::PreferOutline));
         return mapped;
     });
 }
