@@ -99,16 +99,23 @@ uint16_t U16(const QByteArray& t, int at)
 }
 int16_t S16(const QByteArray& t, int at) { return static_cast<int16_t>(U16(t, at)); }
 
+// The Qt font asked for `family`: no kerning (GDI's DrawText has none),
+// unhinted, no subpixel antialiasing, and `strategy` besides.
+QFont QtFont(const QString& family, int pixelSize, int strategy)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoSubpixelAntialias | strategy));
+    return font;
+}
+
 FaceMetrics ReadMetrics(const QString& family)
 {
     // Read through the engine a PDF lays text out with (see
     // CTextCache::SetLayoutSizes), so that it is loaded once.
-    QFont font(family);
-    font.setPixelSize(CFontMapper::kLayoutPx);
-    font.setKerning(false);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoSubpixelAntialias | QFont::PreferOutline));
-    const QRawFont raw = QRawFont::fromFont(font);
+    const QRawFont raw = QRawFont::fromFont(QtFont(family, CFontMapper::kLayoutPx, QFont::PreferOutline));
     FaceMetrics m;
     if (!raw.isValid())
         return m;
@@ -226,21 +233,17 @@ MappedFont CFontMapper::Map(const FontRequest& request, double pxPerUnitX, doubl
     out.ascentPx = metrics.winAscent / metrics.unitsPerEm * out.emPx;
     out.descentPx = metrics.winDescent / metrics.unitsPerEm * out.emPx;
 
-    QFont font(family);
-    font.setPixelSize(static_cast<int>(pixelSize));
+    int strategy = 0;
+    if (outline)
+        strategy |= QFont::PreferOutline;
+    if (request.quality == 3 /* NONANTIALIASED_QUALITY */)
+        strategy |= QFont::NoAntialias;
+    QFont font = QtFont(family, static_cast<int>(pixelSize), strategy);
     const int weight = request.weight <= 0 ? FW_NORMAL : std::clamp(request.weight, 1, 1000);
     font.setWeight(static_cast<QFont::Weight>(weight));
     font.setItalic(request.italic);
     font.setUnderline(request.underline);
     font.setStrikeOut(request.strikeOut);
-    font.setKerning(false);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    int strategy = QFont::NoSubpixelAntialias;
-    if (outline)
-        strategy |= QFont::PreferOutline;
-    if (request.quality == 3 /* NONANTIALIASED_QUALITY */)
-        strategy |= QFont::NoAntialias;
-    font.setStyleStrategy(static_cast<QFont::StyleStrategy>(strategy));
     out.font = font;
     return out;
 }

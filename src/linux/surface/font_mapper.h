@@ -53,7 +53,9 @@ public:
     // Qt's FreeType engine draws a bold request in a face without a bold
     // style emboldened only below this pixel size (measured on Qt 6.4).
     static constexpr int kSynthesizedBoldBelowPx = 64;
-    // The pixel size a PDF lays text out at (see CTextCache::SetLayoutSizes).
+    // The pixel size a PDF lays text out at (see CTextCache::SetLayoutSizes):
+    // smaller than most of a PDF's text, so that a long line stays further
+    // from the limit of Qt's fixed-point positions than at its own size.
     static constexpr int kLayoutPx = 128;
 
     // The installed family that stands for a Windows face name (UTF-8 or

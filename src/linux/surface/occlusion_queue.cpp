@@ -129,9 +129,9 @@ std::vector<COcclusionQueue::Verdict> COcclusionQueue::Decide(bool parts) const
             }
         }
         const bool cutAlong = op.onTrack && !op.track.image;
-        // Under the covered area's bounds but clear of each of its
-        // rectangles (lines of text side by side): nothing to cut away.
-        const bool underCover = coveredBounds.intersects(op.ink) && covered.intersects(op.ink);
+        // Clear of each of the covered rectangles, though perhaps within
+        // their bounds (lines of text side by side): nothing to cut away.
+        const bool underCover = covered.intersects(op.ink);
         if (!parts && !cutAlong) {
             // Only whether it shows: the covered area's rectangles do not
             // overlap, so the ink is hidden when the parts of them within

@@ -70,10 +70,7 @@ std::vector<bool> CPainterDC::BareBackgrounds() const
         if (kind == Kind::Text && !m_texts[index].fill.isEmpty()) {
             // A pixel of room: inks are whole device pixels, the box is not.
             const QRect box = m_texts[index].fill.adjusted(-1, -1, 1, 1).toAlignedRect();
-            bare[i] = std::none_of(drawn.begin(), drawn.end(), [&](const QRect& ink) {
-                return ink.left() <= box.right() && box.left() <= ink.right() && ink.top() <= box.bottom() &&
-                       box.top() <= ink.bottom();
-            });
+            bare[i] = std::none_of(drawn.begin(), drawn.end(), [&](const QRect& ink) { return ink.intersects(box); });
         }
         if (m_verdicts[i].visible && !m_queue.Ink(i).isEmpty())
             drawn.push_back(m_queue.Ink(i));

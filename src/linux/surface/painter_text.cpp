@@ -320,13 +320,16 @@ void CPainterDC::PaintRuns(QPainter& painter, CPdfSink& sink, const QList<QGlyph
     const QGlyphRun::GlyphRunFlags kLined = QGlyphRun::GlyphRunFlags(QGlyphRun::Overline) | QGlyphRun::Underline | QGlyphRun::StrikeOut;
     for (qsizetype i = 0; i < runs.size();) {
         QGlyphRun run = runs[i++];
-        if (!(run.flags() & kLined) && i < runs.size() && runs[i].flags() == run.flags() &&
-            runs[i].rawFont() == run.rawFont()) {
+        const auto joins = [&](qsizetype j) {
+            return j < runs.size() && !(run.flags() & kLined) && runs[j].flags() == run.flags() &&
+                   runs[j].rawFont() == run.rawFont();
+        };
+        if (joins(i)) {
             QList<quint32> indexes = run.glyphIndexes();
             QList<QPointF> positions = run.positions();
             indexes.resize(std::min(indexes.size(), positions.size()));
             positions.resize(indexes.size());
-            for (; i < runs.size() && runs[i].flags() == run.flags() && runs[i].rawFont() == run.rawFont(); ++i) {
+            for (; joins(i); ++i) {
                 const QList<quint32> more = runs[i].glyphIndexes();
                 const QList<QPointF> at = runs[i].positions();
                 const qsizetype n = std::min(more.size(), at.size());

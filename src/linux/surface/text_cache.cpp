@@ -20,15 +20,12 @@ constexpr int kMaxGlyphPaths = 1024;
 // (about 20 bytes each) before the table starts over.
 constexpr qsizetype kMaxKeptGlyphs = 2048;
 constexpr qsizetype kMaxCachedRunGlyphs = 256 * 1024;
-// The pixel size text is laid out at when sizes are fixed, and the one for
-// bold text below the size under which Qt emboldens a face that has no
-// bold (so that it looks as it would at its own size). Smaller than most
-// of a PDF's text, so that a long line stays further from the limit of
-// Qt's fixed-point positions than at its own size.
-constexpr int kLayoutPx = CFontMapper::kLayoutPx;
+// The pixel size bold text is laid out at, when sizes are fixed, below the
+// size under which Qt emboldens a face that has no bold (so that it looks
+// as it would at its own size); other text goes at CFontMapper::kLayoutPx.
 constexpr int kSmallBoldLayoutPx = 48;
 static_assert(kSmallBoldLayoutPx < CFontMapper::kSynthesizedBoldBelowPx &&
-              kLayoutPx >= CFontMapper::kSynthesizedBoldBelowPx);
+              CFontMapper::kLayoutPx >= CFontMapper::kSynthesizedBoldBelowPx);
 
 // The value kept in `cache` for `key`, made by `make` when there is none;
 // a cache that holds `most` values starts over.
@@ -67,7 +64,7 @@ const MappedFont& CTextCache::Font(const FontRequest& request, int mapMode, doub
             return mapped;
         const int px = mapped.font.pixelSize();
         const bool smallBold = mapped.font.weight() >= QFont::Bold && px < CFontMapper::kSynthesizedBoldBelowPx;
-        const int layoutPx = smallBold ? kSmallBoldLayoutPx : kLayoutPx;
+        const int layoutPx = smallBold ? kSmallBoldLayoutPx : CFontMapper::kLayoutPx;
         if (px > 0 && px != layoutPx) {
             // The same text scaled: what is drawn at the layout size is
             // scaled by px / layoutPx on top of the request's own scale.
